@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what building and running Vantro Pad on Debian 12 needs, and enables
+# the ja_JP.UTF-8 locale (Wine takes its code page, 932, from it).
+# Does no network work when everything is already there. Needs root (or sudo).
+set -euo pipefail
+
+PACKAGES=(
+  cmake make procps
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  googletest
+  wine wine64
+  xvfb xauth x11-utils imagemagick
+  locales fonts-ipafont-gothic fonts-liberation fonts-wine
+  # X extensions Wine's display driver uses (rendering, pointer, screens);
+  # listed because --no-install-recommends would leave them out.
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1
+  libxfixes3 libxxf86vm1
+)
+
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  "${SUDO[@]}" apt-get update -q </dev/null
+  "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  echo "deps: generating the ja_JP.UTF-8 locale" >&2
+  if grep -q '^[#[:space:]]*ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    "${SUDO[@]}" sed -i 's/^[#[:space:]]*ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  else
+    echo 'ja_JP.UTF-8 UTF-8' | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${SUDO[@]}" locale-gen >/dev/null
+fi

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, configures and builds with the
+# "mingw" preset, then runs every test under Wine on a private Xvfb display.
+#
+#   scripts/test.sh [CTEST ARGS...]      e.g. scripts/test.sh -R acp_test
+#
+# A private display is used even when DISPLAY is set, because the tests move
+# the pointer and hold keys. Exits with ctest's exit code.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+build="$root/build/mingw"
+
+bash "$root/scripts/deps.sh"
+
+cmake --preset mingw
+cmake --build --preset mingw -j "${VANTRO_JOBS:-$(nproc)}"
+
+# shellcheck source=xvfb.sh
+. "$root/scripts/xvfb.sh"
+
+cleanup() {
+  WINEPREFIX="$build/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  xvfb_stop
+}
+trap cleanup EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+
+xvfb_start "${VANTRO_SCREEN:-1024x768x24}"
+echo "test: Xvfb on $DISPLAY (pid $XVFB_PID)"
+"$root/scripts/wine-run.sh" "$build" --init
+
+code=0
+ctest --test-dir "$build" --output-on-failure "$@" || code=$?
+exit "$code"

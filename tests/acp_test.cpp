@@ -1,0 +1,127 @@
+// Checks the ground the rest of the program stands on: a Japanese (code page
+// 932) system, string literals compiled to CP932 bytes, and a vantro.exe that
+// carries its version block and icons. If any of these is wrong, every text
+// comparison elsewhere would fail for the wrong reason, so fail here first.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ExeDir() {
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    size_t slash = s.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : s.substr(0, slash + 1);
+}
+
+std::string VantroExePath() { return ExeDir() + "vantro.exe"; }
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// Reads one string of the version block under the given language/code page.
+std::string VersionString(const std::vector<char>& block, const char* langCp, const char* name) {
+    std::string query = std::string("\\StringFileInfo\\") + langCp + "\\" + name;
+    char* value = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len) || !value)
+        return "<missing>";
+    return std::string(value, len > 0 && value[len - 1] == '\0' ? len - 1 : len);
+}
+
+}  // namespace
+
+TEST(Encoding, SystemCodePagesAreJapanese) {
+    EXPECT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (and the locale generated)";
+    EXPECT_EQ(GetOEMCP(), 932u);
+}
+
+TEST(Encoding, LiteralsAreCompiledToCp932) {
+    const std::string halfWidth = "ｴｸｽﾌﾟﾛｰﾗ";
+    EXPECT_EQ(Hex(halfWidth), "B4 B8 BD CC DF DB B0 D7");
+
+    const std::string fullWidth = "ＭＳ Ｐゴシック";
+    EXPECT_EQ(Hex(fullWidth), "82 6C 82 72 20 82 6F 83 53 83 56 83 62 83 4E");
+
+    // The same text reaches the wide API intact through the system code page.
+    wchar_t wide[16] = {};
+    int n = MultiByteToWideChar(CP_ACP, 0, halfWidth.c_str(), -1, wide, 16);
+    ASSERT_EQ(n, 9);
+    EXPECT_EQ(std::wstring(wide), L"\uFF74\uFF78\uFF7D\uFF8C\uFF9F\uFF9B\uFF70\uFF97");
+}
+
+TEST(Encoding, WindowTextKeepsCp932Bytes) {
+    const std::string title = "C:\\ - ｴｸｽﾌﾟﾛｰﾗ";
+    HWND w = CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(w, nullptr);
+    char buf[64] = {};
+    int n = GetWindowTextA(w, buf, sizeof buf);
+    DestroyWindow(w);
+    EXPECT_EQ(Hex(std::string(buf, n)), Hex(title));
+}
+
+TEST(ProgramFile, CarriesVersionBlock) {
+    const std::string exe = VantroExePath();
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &handle);
+    ASSERT_GT(size, 0u) << exe << " has no version block (error " << GetLastError() << ")";
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(1, 2));     // 2.1
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(1, 0));     // .0.1
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 2));  // 2.1
+    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(0, 0));  // .0.0
+
+    struct LangCp { WORD lang, cp; };
+    LangCp* tr = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&tr), &len));
+    ASSERT_GE(len, sizeof(LangCp));
+    EXPECT_EQ(tr[0].lang, 0x0411);
+    EXPECT_EQ(tr[0].cp, 1200);
+
+    EXPECT_EQ(VersionString(block, "041104B0", "FileVersion"), "2.1.0.1");
+    EXPECT_EQ(VersionString(block, "041104B0", "ProductVersion"), "2.1.0.0");
+    EXPECT_EQ(VersionString(block, "041104B0", "FileDescription"), "Vantro Pad for Windows95");
+    EXPECT_EQ(VersionString(block, "041104B0", "ProductName"), "Vantro");
+    EXPECT_EQ(VersionString(block, "041104B0", "InternalName"), "Vantro");
+    EXPECT_EQ(VersionString(block, "041104B0", "OriginalFilename"), "Vantro");
+}
+
+TEST(ProgramFile, CarriesIcons) {
+    const std::string exe = VantroExePath();
+    HMODULE mod = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(mod, nullptr) << exe << " (error " << GetLastError() << ")";
+    for (const char* name : {"MAINICON", "VTFORMICON", "TRAYICON"}) {
+        EXPECT_NE(FindResourceA(mod, name, RT_GROUP_ICON), nullptr) << name;
+    }
+    FreeLibrary(mod);
+
+    // The test program links the same resources; the icons must load at their sizes.
+    HINSTANCE self = GetModuleHandleA(nullptr);
+    HICON big = static_cast<HICON>(LoadImageA(self, "VTFORMICON", IMAGE_ICON, 32, 32, 0));
+    HICON tray = static_cast<HICON>(LoadImageA(self, "TRAYICON", IMAGE_ICON, 16, 16, 0));
+    EXPECT_NE(big, nullptr);
+    EXPECT_NE(tray, nullptr);
+    if (big) DestroyIcon(big);
+    if (tray) DestroyIcon(tray);
+}
