@@ -1,0 +1,40 @@
+#include "framework/Platform.h"
+
+namespace platform {
+
+Hooks& hooks() {
+    static Hooks h;
+    return h;
+}
+
+void KeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
+    if (hooks().keybdEvent) hooks().keybdEvent(vk, scan, flags, extra);
+    else ::keybd_event(vk, scan, flags, extra);
+}
+
+BOOL SetForeground(HWND wnd) {
+    if (hooks().setForegroundWindow) return hooks().setForegroundWindow(wnd);
+    return ::SetForegroundWindow(wnd);
+}
+
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    if (hooks().messageBox) return hooks().messageBox(owner, text, caption, type);
+    return ::MessageBoxA(owner, text, caption, type);
+}
+
+BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    if (hooks().shellNotifyIcon) return hooks().shellNotifyIcon(message, data);
+    return ::Shell_NotifyIconA(message, data);
+}
+
+int ShellAbout(HWND owner, const char* app, const char* other, HICON icon) {
+    if (hooks().shellAbout) return hooks().shellAbout(owner, app, other, icon);
+    return ::ShellAboutA(owner, app, other, icon);
+}
+
+BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
+    if (hooks().winHelp) return hooks().winHelp(owner, helpFile, command, data);
+    return ::WinHelpA(owner, helpFile, command, data);
+}
+
+} // namespace platform

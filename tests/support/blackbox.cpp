@@ -1,0 +1,124 @@
+#include "tests/support/blackbox.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "tests/support/testkit.h"
+
+namespace testkit {
+
+VantroProcess::VantroProcess() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int serial = 0;
+    std::ostringstream dir;
+    dir << temp << "vantro-bb-" << GetCurrentProcessId() << "-" << ++serial << "\\";
+    FDir = dir.str();
+    CreateDirectoryA(FDir.c_str(), nullptr);
+    DeleteFileA(IniPath().c_str());
+    CopyFileA((ExeDir() + "vantro.exe").c_str(), (FDir + "vantro.exe").c_str(), FALSE);
+}
+
+VantroProcess::~VantroProcess() {
+    Kill();
+    DeleteFileA((FDir + "vantro.exe").c_str());
+    DeleteFileA(IniPath().c_str());
+    RemoveDirectoryA(FDir.c_str());
+}
+
+bool VantroProcess::Start() {
+    std::string cmd = "\"" + FDir + "vantro.exe\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FDir.c_str(), &si, &FPi) != 0;
+}
+
+bool VantroProcess::Running() const {
+    return FPi.hProcess && WaitForSingleObject(FPi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool VantroProcess::WaitExit(int ms) {
+    if (!FPi.hProcess) return true;
+    return WaitFor([this] { return !Running(); }, ms);
+}
+
+std::vector<HWND> VantroProcess::Windows(const char* className) const {
+    struct Ctx {
+        DWORD pid;
+        const char* cls;
+        std::vector<HWND> found;
+    } ctx{FPi.dwProcessId, className, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char cls[64] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (pid == c->pid && lstrcmpA(cls, c->cls) == 0) c->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND VantroProcess::Pad(int ms) {
+    HWND pad = nullptr;
+    WaitFor(
+        [&] {
+            auto w = Windows("TVTform");
+            pad = w.empty() ? nullptr : w.front();
+            return pad != nullptr;
+        },
+        ms);
+    return pad;
+}
+
+bool VantroProcess::Close(int ms) {
+    HWND pad = Pad(ms);
+    if (!pad) return false;
+    PostMessageA(pad, WM_CLOSE, 0, 0);
+    return WaitExit(ms);
+}
+
+std::string VantroProcess::MessageBoxText(HWND* box) const {
+    for (HWND w : Windows("#32770")) {
+        if (!IsWindowVisible(w)) continue;
+        if (box) *box = w;
+        std::string text;
+        // The message is the static control that is not the icon.
+        for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char cls[32] = "", buf[1024] = "";
+            GetClassNameA(c, cls, sizeof cls);
+            GetWindowTextA(c, buf, sizeof buf);
+            if (lstrcmpiA(cls, "Static") == 0 && buf[0]) text = buf;
+        }
+        return text;
+    }
+    return "";
+}
+
+void VantroProcess::Kill() {
+    if (!FPi.hProcess) return;
+    if (Running()) {
+        TerminateProcess(FPi.hProcess, 1);
+        WaitForSingleObject(FPi.hProcess, 5000);
+    }
+    CloseHandle(FPi.hProcess);
+    CloseHandle(FPi.hThread);
+    FPi = PROCESS_INFORMATION{};
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+} // namespace testkit
