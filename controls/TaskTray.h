@@ -1,0 +1,146 @@
+// The notification-area (tray) icon component and the hidden window that
+// receives the shell's mouse callbacks for every tray icon of the process.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/Menus.h"
+
+namespace vcl {
+
+// The callback message that the shell sends for our icons.
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 102;
+
+// An icon image: owns its HICON (or none, when empty). Every change of the
+// image runs OnChange.
+class TIconImage {
+public:
+    TIconImage() = default;
+    ~TIconImage();
+    TIconImage(const TIconImage&) = delete;
+    TIconImage& operator=(const TIconImage&) = delete;
+
+    HICON Handle() const { return FHandle; }
+    bool Empty() const { return FHandle == nullptr; }
+    // Takes ownership of `icon` (nullptr empties).
+    void SetHandle(HICON icon);
+    // Copies the other icon's image (an empty icon empties this one).
+    void Assign(const TIconImage& other);
+    // Loads a small icon from a resource of `module` by name.
+    void LoadFromResourceName(HINSTANCE module, const char* name);
+    // Discards the image.
+    void Clear() { SetHandle(nullptr); }
+
+    std::function<void()> OnChange;
+
+private:
+    HICON FHandle = nullptr;
+};
+
+using TButtonDblClick = std::function<void(TObject* Seft, TMouseButton Button)>;
+
+class TTaskTray;
+
+// One entry of the process-wide identifier list: the identifier in decimal and
+// the component that holds it, in order of construction.
+struct TTrayIDEntry {
+    std::string Text;
+    TTaskTray* Tray;
+};
+
+// A non-visual component that shows one icon in the notification area, keeps
+// it up to date and turns the shell's mouse callbacks into events.
+class TTaskTray : public TComponent {
+public:
+    explicit TTaskTray(TComponent* owner);
+    ~TTaskTray() override;
+
+    // Properties, in the order in which a layout applies them.
+    TPopupMenu* PopupMenuL() const { return FPopupMenuL; }
+    void SetPopupMenuL(TPopupMenu* menu);
+    TPopupMenu* PopupMenuR() const { return FPopupMenuR; }
+    void SetPopupMenuR(TPopupMenu* menu);
+    const std::string& TipString() const { return FTipString; }
+    void SetTipString(const std::string& text);
+    TIconImage* Icon() const { return FIcon.get(); }
+    // Copies `icon` into the component's icon; nullptr empties it and removes
+    // the icon from the notification area.
+    void SetIcon(const TIconImage* icon);
+    // Loads the component's icon from a resource of the program's module.
+    void SetIconResource(const char* name);
+    int IconID() const { return FIconID; }
+    void SetIconID(int value);
+    bool Registered() const { return FRegistered; }
+    void SetRegistered(bool flag);
+
+    // True while the shell holds the icon (from an accepted add until the next delete).
+    bool InTray() const { return FInTray; }
+
+    // Brings the shell's copy of the icon up to date, adding it when the shell
+    // doesn't hold it yet.
+    virtual void UpdateIcon();
+    // Removes the icon from the notification area and clears Registered.
+    virtual void DeleteIcon();
+    virtual void DblClick(TMouseButton button);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+    void Loaded() override;
+
+    TButtonDblClick OnDblClick;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TNotifyWindow;
+
+    std::string FTipString;
+    std::unique_ptr<TIconImage> FIcon;
+    int FIconID = 1;
+    TPopupMenu* FPopupMenuL = nullptr;
+    TPopupMenu* FPopupMenuR = nullptr;
+    std::unique_ptr<NOTIFYICONDATAA> FData;
+    bool FRegistered = false;
+    bool FInTray = false;
+};
+
+// The hidden window that receives WM_TRAYNOTIFY for every tray icon of the
+// process and hands each callback to the component it belongs to. It also
+// hears the shell's "TaskbarCreated" broadcast and adds every registered icon
+// again, since a restarted shell has forgotten them.
+class TNotifyWindow : public TWinControl {
+public:
+    explicit TNotifyWindow(TComponent* owner);
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // wParam: the icon's identifier; lParam: the mouse message the shell reports.
+    void WMTrayNotify(WPARAM wParam, LPARAM lParam);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    void ShellRestarted();
+};
+
+// Process-wide state of the tray components.
+const std::vector<TTrayIDEntry>& TrayIDList();
+// The notification window, or nullptr before the first icon reaches the shell
+// and after the last tray component is gone.
+TNotifyWindow* NotifyWindow();
+// True while a tray callback is being handled.
+bool NotifyBusy();
+
+} // namespace vcl

@@ -1,0 +1,350 @@
+// The tray icon component: identifiers, the shell requests that property writes
+// make, refusals, layout loading and design state, menus, callback dispatch
+// with the shared busy guard, shell restarts, and one round trip through the
+// real shell under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/TaskTray.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// Stands in for the shell: notes each request as "op id flags tip" (and checks
+// the fields an add fixes), accepting it unless `refuse` says no.
+class FakeShell {
+public:
+    FakeShell() {
+        platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
+            EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), d->cbSize);
+            EXPECT_EQ(WM_TRAYNOTIFY, d->uCallbackMessage);
+            EXPECT_EQ(1126u, d->uCallbackMessage);
+            EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
+            if (m != NIM_DELETE) icon = d->hIcon;
+            const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
+            requests.push_back(std::string(op) + " " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) +
+                               " " + std::string(d->szTip, strnlen(d->szTip, 64)));
+            return (refuse && refuse(m)) ? FALSE : TRUE;
+        };
+    }
+    ~FakeShell() { platform::hooks().shellNotifyIcon = nullptr; }
+    Strings requests;
+    HICON icon = nullptr;
+    std::function<bool(DWORD)> refuse;
+};
+
+class TestForm : public TForm {
+public:
+    TestForm() : TForm(nullptr, "TaskTrayTestForm") {}
+    using TCustomForm::ReadLayout;
+};
+
+Strings IDTexts() {
+    Strings texts;
+    for (const auto& e : TrayIDList()) texts.push_back(e.Text);
+    return texts;
+}
+
+std::string Error(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EInvalidOperation& e) {
+        return e.what();
+    }
+    return "";
+}
+
+const char* const Refused = "タスクトレイに登録できません";
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testkit::App();
+        ASSERT_TRUE(TrayIDList().empty());
+        ASSERT_EQ(nullptr, NotifyWindow());
+        platform::hooks().setForegroundWindow = [this](HWND w) {
+            log.push_back(w == form.Handle() ? "foreground" : "foreground?");
+            return TRUE;
+        };
+    }
+    void TearDown() override { platform::hooks().setForegroundWindow = nullptr; }
+
+    TTaskTray* NewTray(bool registered, const std::string& tip = "Vantro Pad") {
+        auto* t = new TTaskTray(&form);
+        t->SetTipString(tip);
+        t->SetIconResource("TRAYICON");
+        t->SetRegistered(registered);
+        return t;
+    }
+    // Delivers a callback the way the shell does, and handles what it posts.
+    void Notify(UINT id, LPARAM mouse) {
+        PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, id, mouse);
+        testkit::Pump(30);
+    }
+    void LogEvents(TTaskTray* t) {
+        auto note = [this](const char* what, int b, unsigned s, int x, int y) {
+            log.push_back(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " +
+                          std::to_string(x) + "," + std::to_string(y));
+        };
+        t->OnMouseDown = [=](TObject*, TMouseButton b, TShiftState s, int x, int y) { note("down", b, s, x, y); };
+        t->OnMouseUp = [=](TObject*, TMouseButton b, TShiftState s, int x, int y) { note("up", b, s, x, y); };
+        t->OnMouseMove = [=](TObject*, TShiftState s, int x, int y) { note("move", 0, s, x, y); };
+        t->OnDblClick = [=](TObject* sender, TMouseButton b) { note("dbl", b, sender == t, 0, 0); };
+    }
+
+    FakeShell shell;
+    TestForm form;
+    Strings log;
+};
+
+TEST_F(Tray, IdentifiersFollowTheLastEntryAndRejectBadValues) {
+    auto* a = new TTaskTray(&form);
+    delete new TTaskTray(&form);
+    auto* b = new TTaskTray(&form);
+    EXPECT_EQ(1, a->IconID());
+    EXPECT_EQ(2, b->IconID());
+    // A rewrite keeps the entry's place; a new component skips an identifier in use.
+    a->SetIconID(3);
+    EXPECT_EQ(4, (new TTaskTray(&form))->IconID());
+    EXPECT_EQ("0以下は指定できません", Error([&] { a->SetIconID(0); }));
+    EXPECT_EQ("0以下は指定できません", Error([&] { a->SetIconID(-7); }));
+    EXPECT_EQ("同じアイコン識別子が有ります", Error([&] { b->SetIconID(4); }));
+    EXPECT_EQ("", Error([&] { a->SetIconID(3); }));
+    EXPECT_EQ((Strings{"3", "2", "4"}), IDTexts());
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+TEST_F(Tray, WritesSendOnlyWhatChanged) {
+    auto* t = new TTaskTray(&form);
+    t->SetTipString("Vantro Pad");
+    EXPECT_EQ("アイコンが指定されていません", Error([&] { t->SetRegistered(true); }));
+    EXPECT_FALSE(t->Registered());
+    t->SetIconResource("TRAYICON");
+    t->SetRegistered(true);
+    t->SetRegistered(true);
+    EXPECT_EQ(t->Icon()->Handle(), shell.icon);
+    t->SetTipString("Vantro Pad");
+    t->SetTipString("");
+    new TTaskTray(&form);
+    t->SetIconID(9);
+    t->SetRegistered(false);
+    t->SetRegistered(false);
+    EXPECT_EQ((Strings{"add 1 7 Vantro Pad", "mod 1 3 ", "del 1 3 ", "add 9 3 ", "del 9 3 "}), shell.requests);
+    EXPECT_EQ((Strings{"9", "2"}), IDTexts());
+}
+
+TEST_F(Tray, LongTipIsCutWithoutSplittingACharacter) {
+    ASSERT_EQ(932u, GetACP());
+    auto* t = NewTray(true, std::string(62, 'a') + "あb");
+    t->SetTipString(std::string(61, 'a') + "あ");
+    t->SetTipString(std::string(70, 'z'));
+    EXPECT_EQ((Strings{"add 1 7 " + std::string(62, 'a'), "mod 1 7 " + std::string(61, 'a') + "あ",
+                       "mod 1 7 " + std::string(63, 'z')}),
+              shell.requests);
+    EXPECT_EQ(std::string(70, 'z'), t->TipString());
+}
+
+TEST_F(Tray, RefusalsRaiseAndLeaveTheStateForTheNextTry) {
+    shell.refuse = [](DWORD m) { return m == NIM_ADD; };
+    TTaskTray* t = nullptr;
+    EXPECT_EQ(Refused, Error([&] { t = NewTray(true); }));
+    t = dynamic_cast<TTaskTray*>(form.Components(0));
+    EXPECT_TRUE(t->Registered() && !t->InTray());
+    shell.refuse = [](DWORD m) { return m == NIM_MODIFY; };
+    t->SetTipString("again");
+    EXPECT_EQ(Refused, Error([&] { t->SetTipString("refused"); }));
+    EXPECT_TRUE(t->InTray());
+    shell.refuse = [](DWORD m) { return m == NIM_ADD; };
+    EXPECT_EQ(Refused, Error([&] { t->SetIconID(5); }));
+    EXPECT_TRUE(t->Registered() && !t->InTray());
+    EXPECT_EQ((Strings{"add 1 7 Vantro Pad", "add 1 7 again", "mod 1 7 refused", "del 1 7 refused", "add 5 7 refused"}),
+              shell.requests);
+}
+
+TEST_F(Tray, IconCopyUpdatesAndNoIconRemoves) {
+    auto* t = NewTray(true);
+    t->SetIcon(t->Icon());
+    TIconImage other;
+    other.LoadFromResourceName(GetModuleHandleA(nullptr), "MAINICON");
+    t->SetIcon(&other);
+    EXPECT_NE(other.Handle(), shell.icon);
+    EXPECT_EQ(t->Icon()->Handle(), shell.icon);
+    t->SetIcon(nullptr);
+    EXPECT_TRUE(t->Icon()->Empty());
+    EXPECT_FALSE(t->Registered() || t->InTray());
+    EXPECT_EQ("del 1 7 Vantro Pad", shell.requests.back());
+}
+
+TEST_F(Tray, DesignStateAsksNothingOfTheShellButStillChecks) {
+    form.SetDesigning(true);
+    auto* t = new TTaskTray(&form);
+    EXPECT_EQ("アイコンが指定されていません", Error([&] { t->SetRegistered(true); }));
+    t->SetIconResource("TRAYICON");
+    t->SetRegistered(true);
+    t->Loaded();
+    EXPECT_EQ("0以下は指定できません", Error([&] { t->SetIconID(0); }));
+    EXPECT_TRUE(t->Registered() && !t->InTray());
+    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_EQ(nullptr, NotifyWindow());
+}
+
+TEST_F(Tray, LoadsFromALayoutAndRefreshesInTheLoadedStep) {
+    TTaskTray* t = nullptr;
+    form.ReadLayout([&] {
+        t = new TTaskTray(&form);
+        t->SetIconResource("TRAYICON");
+        t->SetIconID(1);
+        t->SetRegistered(true);
+        EXPECT_TRUE(t->IsLoading());
+    });
+    EXPECT_FALSE(t->IsLoading());
+    EXPECT_EQ((Strings{"add 1 3 ", "mod 1 3 "}), shell.requests);
+}
+
+TEST_F(Tray, OneMenuForBothButtonsIsClearedFromBoth) {
+    auto* t = new TTaskTray(&form);
+    auto* both = new TPopupMenu(&form);
+    t->SetPopupMenuL(both);
+    t->SetPopupMenuR(both);
+    delete both;
+    EXPECT_TRUE(t->PopupMenuL() == nullptr && t->PopupMenuR() == nullptr);
+}
+
+TEST_F(Tray, CallbacksBecomeEventsWithTheCursorAndTheButtonFlagOnly) {
+    LogEvents(NewTray(true));
+    NewTray(true);
+    SetCursorPos(123, 45);
+    for (LPARAM m = WM_MOUSEMOVE; m <= WM_MBUTTONDBLCLK; ++m) Notify(1, m);
+    Notify(1, WM_USER);
+    Notify(2, WM_LBUTTONDOWN);  // another component, without handlers
+    Notify(77, WM_LBUTTONDOWN); // nobody's
+    EXPECT_EQ((Strings{"move 0 0 123,45", "foreground", "down 0 8 123,45", "up 0 8 123,45", "dbl 0 1 0,0",
+                       "foreground", "down 1 16 123,45", "up 1 16 123,45", "dbl 1 1 0,0", "foreground",
+                       "down 2 32 123,45", "up 2 32 123,45", "foreground"}),
+              log);
+}
+
+// Closes the open popup menu shortly after it opens, noting where it appeared.
+POINT gMenuAt{-1, -1};
+void CloseMenuSoon() {
+    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        RECT r{-1, -1, -1, -1};
+        if (HWND menu = FindWindowA("#32768", nullptr)) GetWindowRect(menu, &r);
+        gMenuAt = POINT{r.left, r.top};
+        EndMenu();
+    });
+}
+
+TEST_F(Tray, PressOpensTheButtonsMenuAfterTheEventAndDropsTheReleases) {
+    auto* t = NewTray(true);
+    LogEvents(t);
+    auto menuFor = [&](const char* name) {
+        auto* menu = new TPopupMenu(&form);
+        auto* item = new TMenuItem(&form);
+        item->SetCaption(name);
+        menu->Add(item);
+        menu->OnPopup = [=](TObject*) {
+            log.push_back(name);
+            // A release arriving while the menu is open is dropped as well.
+            PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONUP);
+            CloseMenuSoon();
+        };
+        return menu;
+    };
+    t->SetPopupMenuL(menuFor("left menu"));
+    t->SetPopupMenuR(menuFor("right menu"));
+    SetCursorPos(200, 150);
+    // This release is handled by the press's own message processing, and dropped.
+    PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    Notify(1, WM_LBUTTONUP);
+    testkit::Pump(300);
+    EXPECT_TRUE(gMenuAt.x == 200 && gMenuAt.y == 150);
+    Notify(1, WM_RBUTTONDOWN);
+    testkit::Pump(300);
+    Notify(1, WM_MBUTTONDOWN);
+    EXPECT_EQ((Strings{"foreground", "down 0 8 200,150", "left menu", "foreground", "down 1 16 200,150",
+                       "right menu", "foreground", "down 2 32 200,150"}),
+              log);
+}
+
+TEST_F(Tray, BusyGuardIsSharedSpansModalLoopsAndSurvivesErrors) {
+    auto* a = NewTray(true);
+    LogEvents(NewTray(true));
+    a->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        log.push_back("a down");
+        Notify(2, WM_LBUTTONDOWN); // handled by this nested loop: dropped
+        Notify(1, WM_LBUTTONUP);
+    };
+    Notify(1, WM_LBUTTONDOWN);
+    testkit::MessageBoxRecorder boxes;
+    a->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) { throw EInvalidOperation("失敗"); };
+    Notify(1, WM_LBUTTONDOWN);
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ("失敗.", boxes.boxes[0].text);
+    Notify(2, WM_RBUTTONUP);
+    ASSERT_EQ(4u, log.size());
+    EXPECT_EQ((Strings{"foreground", "a down", "foreground"}), Strings(log.begin(), log.begin() + 3));
+    EXPECT_EQ("up 1 16", log.back().substr(0, 7));
+}
+
+TEST_F(Tray, DestroyingAShownTrayRemovesItsIconAndEntryOnly) {
+    auto* a = NewTray(true);
+    auto* b = NewTray(true);
+    delete a;
+    EXPECT_EQ("del 1 7 Vantro Pad", shell.requests.back());
+    EXPECT_EQ((Strings{"2"}), IDTexts());
+    EXPECT_TRUE(b->InTray());
+    delete b;
+    EXPECT_EQ(nullptr, NotifyWindow());
+}
+
+TEST_F(Tray, TaskbarCreatedAddsEveryRegisteredIconAgain) {
+    auto* shown = NewTray(true, "shown");
+    shell.refuse = [](DWORD m) { return m == NIM_ADD; };
+    EXPECT_EQ(Refused, Error([&] { NewTray(true, "pending"); }));
+    NewTray(false, "idle");
+    shell.refuse = nullptr;
+    shell.requests.clear();
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    testkit::WaitFor([&] { return shell.requests.size() >= 2; });
+    testkit::Pump(50);
+    EXPECT_EQ((Strings{"add 1 7 shown", "add 2 7 pending"}), shell.requests);
+    EXPECT_TRUE(shown->InTray());
+}
+
+// The real shell under Wine: the icon appears in Wine's own tray window, a real
+// click on it reaches the component, and a delete takes it away.
+TEST(RealShell, AddsClicksAndDeletesAnIcon) {
+    testkit::App();
+    TestForm form;
+    auto* t = new TTaskTray(&form);
+    int presses = 0;
+    t->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) { presses += b == mbLeft; };
+    t->SetIconResource("TRAYICON");
+    t->SetRegistered(true);
+    HWND icon = nullptr;
+    auto findIcon = [&] {
+        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+        icon = tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
+        return icon != nullptr;
+    };
+    ASSERT_TRUE(testkit::WaitFor(findIcon, 5000));
+    RECT r;
+    GetWindowRect(icon, &r);
+    testkit::ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    EXPECT_TRUE(testkit::WaitFor([&] { return presses == 1; }));
+    t->SetRegistered(false);
+    EXPECT_TRUE(testkit::WaitFor([&] { return !findIcon(); }, 5000));
+}
+
+} // namespace
