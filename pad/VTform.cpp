@@ -1,0 +1,350 @@
+#include "pad/VTform.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "framework/Platform.h"
+#include "resources/VTform.layout.h"
+
+namespace vcl {
+
+TVTform* VTform = nullptr;
+
+namespace {
+
+// Titles on which the pad neither docks nor hides: the application's own
+// windows (its title also starts the about box's title) and the settings dialog.
+const char* const kOwnTitles[] = {"Vantro Pad", "Target Listの編集"};
+// Help windows: the pad hides on them.
+const char* const kHelpTitles[] = {"ﾍﾙﾌﾟ作成者", "Vantroとは"};
+const char* const kProgramManager = "Program Manager";
+const char* const kDefaultTargets[] = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"};
+const char* const kHelpFile = "Vantro.HLP";
+constexpr int kTitleBufferSize = 80;
+
+} // namespace
+
+void ReleaseModifierKeys() {
+    ::keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+namespace {
+
+LPTOP_LEVEL_EXCEPTION_FILTER gPreviousFilter = nullptr;
+std::terminate_handler gPreviousTerminate = nullptr;
+
+LONG WINAPI ReleaseKeysOnCrash(EXCEPTION_POINTERS* info) {
+    ReleaseModifierKeys();
+    return gPreviousFilter ? gPreviousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
+}
+
+[[noreturn]] void ReleaseKeysOnTerminate() {
+    ReleaseModifierKeys();
+    if (gPreviousTerminate) gPreviousTerminate();
+    std::abort();
+}
+
+} // namespace
+
+void InstallKeyReleaseOnExit() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    gPreviousFilter = SetUnhandledExceptionFilter(&ReleaseKeysOnCrash);
+    gPreviousTerminate = std::set_terminate(&ReleaseKeysOnTerminate);
+}
+
+bool TitleContains(const std::string& title, const std::string& pattern) {
+    return !pattern.empty() && title.find(pattern) != std::string::npos;
+}
+
+TVTform::TVTform(TComponent* owner) : TForm(owner, "TVTform") {
+    // A click on the pad never takes the activation from the target window.
+    SetExtraExStyle(WS_EX_NOACTIVATE);
+    ReadLayout([this] { ReadVTformLayout(*this); });
+}
+
+// ------------------------------------------------------------- life cycle
+
+void TVTform::FormCreate(TObject*) {
+    Application->OnMinimize = [this](TObject* s) { Mini(s); };
+    Application->OnRestore = [this](TObject* s) { Rest(s); };
+    Application->SetHelpFile(kHelpFile);
+    // Whatever way the message loop is left, no modifier stays held.
+    Application->OnTerminate = [] { ReleaseModifierKeys(); };
+    InstallKeyReleaseOnExit();
+
+    OwnWnd = Handle();
+    TargetWnd = OwnWnd;
+
+    CaptionHeight = GetSystemMetrics(SM_CYCAPTION);
+    FrameWidth = GetSystemMetrics(SM_CXFRAME);
+    FrameHeight = GetSystemMetrics(SM_CYFRAME);
+    CaptionButtonWidth = GetSystemMetrics(SM_CXSIZE);
+
+    // Lay the strip out from the caption height.
+    const int h = CaptionHeight;
+    const int padHeight = h - 1;
+    ShiftBtn->SetHeight(h - 5);
+    CtrlBtn->SetHeight(h - 5);
+    ShiftBtn->Font().SetHeight(h - 5);
+    CtrlBtn->Font().SetHeight(h - 5);
+    NameLabel->Font().SetHeight(h - 2);
+    NameLabel->SetTop((h - NameLabel->Font().Height()) / 2);
+    int w = 0;
+    {
+        TCanvas canvas;
+        HDC dc = GetDC(nullptr);
+        canvas.SetHandle(dc);
+        canvas.Font.Assign(NameLabel->Font());
+        w = canvas.TextWidth("Vantro");
+        canvas.SetHandle(nullptr);
+        ReleaseDC(nullptr, dc);
+    }
+    const int b = ShiftBtn->Font().Height();
+    const int padWidth = w + 6 * b + 14;
+    SetClientSize(padWidth, padHeight);
+    VTpanel->SetBounds(VTpanel->Left(), VTpanel->Top(), padWidth, padHeight);
+    NameLabel->SetLeft(6);
+    ShiftBtn->SetBounds(NameLabel->Left() + w + 4, ShiftBtn->Top(), 3 * b, ShiftBtn->Height());
+    CtrlBtn->SetBounds(ShiftBtn->Left() + ShiftBtn->Width() + 1, CtrlBtn->Top(), ShiftBtn->Width(),
+                       CtrlBtn->Height());
+    PadWidth = padWidth;
+
+    PadShown = false;
+    NeverDocked = true;
+
+    OptAll = false;
+    OptNoBoth = false;
+    Targets = std::make_unique<TStringList>();
+    LoadSettings();
+    if (Targets->Count() == 0)
+        for (const char* t : kDefaultTargets) Targets->Add(t);
+
+    EraseTaskBar();
+    HideForm();
+    SetVisible(false);
+    Timer1->SetEnabled(true);
+    platform::SetForeground(OwnWnd);
+}
+
+void TVTform::LoadSettings() {
+    OptAll = IniG->ReadFlag("Target", "All", false);
+    OptNoBoth = IniG->ReadFlag("Pad", "NoBoth", false);
+    IniG->ReadTextList("Target", "List", *Targets);
+}
+
+void TVTform::SaveSettings() {
+    IniG->WriteFlag("Target", "All", OptAll);
+    IniG->WriteTextList("Target", "List", *Targets);
+    IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+}
+
+void TVTform::FormClose(TObject*, TCloseAction&) {
+    // A failed write leaves here with the error: the close does not happen and
+    // the list stays, so a later close can try again.
+    SaveSettings();
+    FSettingsSaved = true;
+    Targets.reset();
+}
+
+void TVTform::FormDestroy(TObject*) {
+    platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+void TVTform::FormActivate(TObject*) {
+    EraseTaskBar();
+    platform::SetForeground(TargetWnd);
+}
+
+void TVTform::EraseTaskBar() {
+    if (Application && Application->Handle()) ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+void TVTform::Mini(TObject*) {
+    EraseTaskBar();
+    HideForm();
+}
+
+void TVTform::Rest(TObject*) {
+    if (NeverDocked) {
+        SetVisible(true);
+    } else {
+        if (TargetWnd != OwnWnd) platform::SetForeground(TargetWnd);
+        VTpanel->SetVisible(true);
+    }
+    EraseTaskBar();
+    PadShown = true;
+}
+
+void TVTform::HideForm() {
+    if (!PadShown) return;
+    SetWidth(0);
+    ResetBtn();
+    PadShown = false;
+}
+
+void TVTform::ResetBtn() {
+    platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    ShiftBtn->Font().SetColor(clBlack);
+    CtrlBtn->Font().SetColor(clBlack);
+    ShiftBtn->SetDown(false);
+    CtrlBtn->SetDown(false);
+}
+
+LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_MOUSEACTIVATE:
+        // Clicks on the pad leave the target window active.
+        return MA_NOACTIVATE;
+    case WM_ENDSESSION:
+        // Windows ends the session without closing the pad: save the settings as
+        // a close would, once, and release the keys.
+        if (wParam) {
+            if (!FSettingsSaved && Targets) {
+                try {
+                    SaveSettings();
+                    FSettingsSaved = true;
+                } catch (const std::exception&) {
+                    // No message box while the session ends: it would hold up the shut-down.
+                }
+            }
+            ResetBtn();
+        }
+        return 0;
+    default:
+        return TForm::WndProc(msg, wParam, lParam);
+    }
+}
+
+// ------------------------------------------------------------- the latches
+
+void TVTform::ShiftBtnMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
+    platform::SetForeground(TargetWnd);
+}
+
+void TVTform::ShiftBtnClick(TObject* sender) {
+    auto* button = dynamic_cast<TSpeedButton*>(sender);
+    if (!button) return;
+    if (TargetWnd == OwnWnd) return; // nothing docked yet: the look changed, no key
+    platform::SetForeground(TargetWnd);
+    BtnOnOff(button);
+    if (OptNoBoth && button->Down()) {
+        TSpeedButton* other = button->Name() == "ShiftBtn" ? CtrlBtn : ShiftBtn;
+        other->SetDown(false);
+        BtnOnOff(other);
+    }
+}
+
+void TVTform::BtnOnOff(TSpeedButton* button) {
+    const BYTE vk = button->Name() == "ShiftBtn" ? VK_SHIFT : VK_CONTROL;
+    if (button->Down()) {
+        platform::KeybdEvent(vk, 0, 0, 0);
+        button->Font().SetColor(clRed);
+    } else {
+        platform::KeybdEvent(vk, 0, KEYEVENTF_KEYUP, 0);
+        button->Font().SetColor(clBlack);
+    }
+}
+
+// ------------------------------------------------ foreground tracking and docking
+
+void TVTform::Timer1Timer(TObject*) {
+    HWND f = GetForegroundWindow();
+    if ((!IsWindowEnabled(TargetWnd) || IsIconic(TargetWnd)) && PadShown) {
+        HideForm();
+        return;
+    }
+    char buffer[kTitleBufferSize] = "";
+    // A failed read (no foreground window, or it just went away) counts as an
+    // empty title, which hides the pad below.
+    if (GetWindowTextA(f, buffer, kTitleBufferSize) <= 0) buffer[0] = '\0';
+    const std::string title(buffer);
+
+    if (f == OwnWnd) {
+        if (IsWindowEnabled(TargetWnd) && !IsIconic(TargetWnd)) platform::SetForeground(TargetWnd);
+        HideForm();
+        return;
+    }
+    if (CheckSysWin(title)) return;
+    if (!TargetCheck(title)) return;
+
+    HWND g = GetForegroundWindow();
+    if (g != OwnWnd) {
+        const LONG style = GetWindowLongA(g, GWL_STYLE);
+        if (style < 0 || (style & (WS_BORDER | WS_DLGFRAME)) == 0) {
+            HideForm();
+            return;
+        }
+    }
+    if (IsIconic(g) || !IsWindowVisible(g) || !IsWindowEnabled(g)) {
+        HideForm();
+        return;
+    }
+    TargetWnd = g;
+    RECT r;
+    if (!GetWindowRect(TargetWnd, &r)) r = RECT{0, 0, 0, 0};
+    if (!EqualRect(&r, &TargetRect)) {
+        TargetRect = r;
+        VTpanel->SetVisible(false);
+        SetWidth(0);
+        SetVisible(false);
+        SetBorderStyle(bsNone);
+        SetTop(r.top + FrameHeight);
+        SetLeft(r.right - PadWidth - FrameWidth - 3 * CaptionButtonWidth);
+        VTpanel->SetBevelOuter(bvNone);
+        VTpanel->SetColor(clActiveCaption);
+        SetVisible(true);
+        VTpanel->SetVisible(true);
+    }
+    NeverDocked = false;
+    NameLabel->Font().SetColor(clYellow);
+    if (!PadShown) Application->Restore();
+    VTpanel->SetVisible(true);
+    SetWidth(PadWidth);
+    PadShown = true;
+}
+
+bool TVTform::CheckSysWin(const std::string& title) {
+    if (TitleContains(title, kProgramManager) || title.empty()) {
+        HideForm();
+        return true;
+    }
+    return false;
+}
+
+bool TVTform::TargetCheck(const std::string& title) {
+    for (const char* own : kOwnTitles)
+        if (TitleContains(title, own)) return false;
+    for (const char* help : kHelpTitles) {
+        if (TitleContains(title, help)) {
+            HideForm();
+            return false;
+        }
+    }
+    if (OptAll) return true;
+    if (Targets) {
+        for (const std::string& entry : Targets->Items())
+            if (TitleContains(title, entry)) return true;
+    }
+    HideForm();
+    return false;
+}
+
+// ------------------------------------------------------------- commands
+
+void TVTform::FormMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
+    if (PadShown) SetMenu();
+    platform::SetForeground(TargetWnd);
+}
+
+void TVTform::TaskTray1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { SetMenu(); }
+
+void TVTform::SetMenu() {
+    // The settings dialog is wired in by the commands of the pad.
+}
+
+} // namespace vcl

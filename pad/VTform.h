@@ -1,0 +1,102 @@
+// The pad: a borderless, always-on-top strip with the program's name and the
+// SHIFT and CTRL latches, docked onto the caption bar of the target window.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/TaskTray.h"
+#include "controls/hslabel.h"
+#include "framework/Buttons.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "settings/IniGT.h"
+
+namespace vcl {
+
+class TVTform : public TForm {
+public:
+    explicit TVTform(TComponent* owner);
+
+    // Components, created by the layout.
+    TPanel* VTpanel = nullptr;
+    THSLabel* NameLabel = nullptr;
+    TSpeedButton* ShiftBtn = nullptr;
+    TSpeedButton* CtrlBtn = nullptr;
+    TTimer* Timer1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TTaskTray* TaskTray1 = nullptr;
+    TIniGT* IniG = nullptr;
+
+    // Pad state.
+    HWND OwnWnd = nullptr;     // the pad's own window
+    HWND TargetWnd = nullptr;  // the last window docked onto; OwnWnd until the first docking
+    RECT TargetRect{0, 0, 0, 0};
+    int CaptionHeight = 0;
+    int FrameWidth = 0;
+    int FrameHeight = 0;
+    int CaptionButtonWidth = 0;
+    int PadWidth = 0;
+    bool PadShown = false;
+    bool NeverDocked = true;
+    bool OptAll = false;
+    bool OptNoBoth = false;
+    std::unique_ptr<TStringList> Targets;
+
+    // Life cycle.
+    void FormCreate(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void FormDestroy(TObject* sender);
+    void FormActivate(TObject* sender);
+    void Mini(TObject* sender);
+    void Rest(TObject* sender);
+    void EraseTaskBar();
+    // Shrinks the docked pad to zero width and releases both modifiers.
+    void HideForm();
+    // Sends key-ups for Shift and Ctrl and raises both buttons.
+    void ResetBtn();
+
+    // The latches.
+    void ShiftBtnMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void ShiftBtnClick(TObject* sender);
+    void BtnOnOff(TSpeedButton* button);
+
+    // Foreground tracking and docking.
+    void Timer1Timer(TObject* sender);
+    bool CheckSysWin(const std::string& title);
+    bool TargetCheck(const std::string& title);
+
+    // Commands.
+    void FormMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void TaskTray1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // Opens the settings dialog and takes back its results.
+    void SetMenu();
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Reads the options and the target list from the settings file.
+    void LoadSettings();
+    // Writes them back; a failed write raises the settings file's error.
+    void SaveSettings();
+
+private:
+    // The settings were written at the end of the session (or by the close).
+    bool FSettingsSaved = false;
+};
+
+extern TVTform* VTform;
+
+// Sends key-ups for Shift and Ctrl straight to the system. Used on the ways out of
+// the program that bypass the pad's own handlers (session end, a crash, an
+// uncaught error), so that no modifier stays held after the program is gone.
+void ReleaseModifierKeys();
+// Installs the crash and terminate handlers that release the modifiers.
+void InstallKeyReleaseOnExit();
+
+// True when `pattern` is non-empty and occurs byte for byte in `title`.
+bool TitleContains(const std::string& title, const std::string& pattern);
+
+} // namespace vcl
