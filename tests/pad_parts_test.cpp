@@ -1,0 +1,121 @@
+// The pad's settings file and its tray icon, in the pad's own process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pad/VTform.h"
+#include "tests/support/blackbox.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+
+namespace {
+
+// The pad's settings file is this test program's name with ".ini", next to it.
+std::string PadIni() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.rfind('.')) + ".ini";
+}
+
+class PadSettings : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileA(PadIni().c_str()); }
+    void TearDown() override {
+        delete pad;
+        DeleteFileA(PadIni().c_str());
+    }
+    void Create() {
+        pad = new TVTform(&testkit::App());
+        pad->DoCreate();
+        pad->Timer1->SetEnabled(false);
+    }
+    TVTform* pad = nullptr;
+};
+
+TEST_F(PadSettings, StoredOptionsAreReadAndAnEmptyListGetsTheDefaults) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Target]\r\nAll=1\r\nList.Count=0\r\n[Pad]\r\nNoBoth=2\r\n"));
+    Create();
+    EXPECT_EQ(pad->IniG->FullPath(), PadIni());
+    EXPECT_TRUE(pad->OptAll);
+    EXPECT_TRUE(pad->OptNoBoth);
+    // The option does not regroup the buttons at start.
+    EXPECT_EQ(pad->CtrlBtn->GroupIndex(), 2);
+    ASSERT_EQ(pad->Targets->Count(), 3);
+    EXPECT_EQ((*pad->Targets)[0], "ｴｸｽﾌﾟﾛｰﾗ");
+}
+
+TEST_F(PadSettings, AFailedSaveKeepsThePadAndALaterCloseSaves) {
+    Create();
+    pad->Targets->Clear();
+    pad->Targets->Add("ﾒﾓ帳");
+    pad->OptNoBoth = true;
+    HANDLE lock = CreateFileA(PadIni().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    TCloseAction action = caHide;
+    try {
+        pad->FormClose(pad, action);
+        ADD_FAILURE() << "the failed write was not reported";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), PadIni() + " に書き込めません");
+    }
+    ASSERT_TRUE(pad->Targets);
+    EXPECT_EQ(pad->Targets->Count(), 1);
+    CloseHandle(lock);
+
+    pad->FormClose(pad, action);
+    EXPECT_FALSE(pad->Targets);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()),
+              "[Target]\r\nAll=0\r\nList.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n");
+}
+
+TEST_F(PadSettings, TheSessionEndSavesOnce) {
+    Create();
+    pad->OptAll = true;
+    SendMessageA(pad->Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(GetFileAttributesA(PadIni().c_str()), INVALID_FILE_ATTRIBUTES);
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, 0);
+    const std::string saved = testkit::ReadFileBytes(PadIni());
+    EXPECT_NE(saved.find("All=1\r\n"), std::string::npos);
+    // A second notice writes nothing more.
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "changed"));
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "changed");
+}
+
+struct Request {
+    DWORD message;
+    UINT id;
+    UINT flags;
+    std::string tip;
+};
+
+TEST(PadTray, TheIconIsThereFromLoadingUntilDestruction) {
+    std::vector<Request> requests;
+    platform::hooks().shellNotifyIcon = [&](DWORD msg, NOTIFYICONDATAA* d) {
+        requests.push_back(Request{msg, d->uID, d->uFlags, d->szTip});
+        return TRUE;
+    };
+    auto* pad = new TVTform(&testkit::App());
+    // Added while the layout was read, modified at the loaded step.
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_MODIFY));
+    for (const Request& r : requests) {
+        EXPECT_EQ(r.id, 1u);
+        EXPECT_EQ(r.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+        EXPECT_EQ(r.tip, "Vantro Pad");
+    }
+    EXPECT_TRUE(pad->TaskTray1->InTray());
+    pad->DoCreate();
+    requests.clear();
+    delete pad;
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(requests[0].id, 1u);
+    platform::hooks().shellNotifyIcon = nullptr;
+}
+
+} // namespace
