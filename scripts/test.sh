@@ -33,5 +33,11 @@ echo "test: Xvfb on $DISPLAY (pid $XVFB_PID)"
 "$root/scripts/wine-run.sh" "$build" --init
 
 code=0
+# The pure settings rules, built natively under the sanitizers and fuzzed for a
+# bounded time (skipped when only some tests were asked for). They run first so
+# that ctest's summary closes the output.
+if [ $# -eq 0 ]; then
+  bash "$root/scripts/native-tests.sh" || code=1
+fi
 ctest --test-dir "$build" --output-on-failure "$@" || code=$?
 exit "$code"

@@ -35,7 +35,7 @@ export LC_ALL=ja_JP.UTF-8                    # Wine's code page follows it: 932
 unset LANGUAGE
 
 # Bump when the prefix settings below change, so existing prefixes are redone.
-PREFIX_STAMP="$WINEPREFIX/.vantro-prefix-v2"
+PREFIX_STAMP="$WINEPREFIX/.vantro-prefix-v3"
 MARLETT_TTF=/usr/share/wine/fonts/marlett.ttf   # package fonts-wine
 
 # shellcheck source=xvfb.sh
@@ -64,6 +64,11 @@ configure_prefix() {
     fi
     # Wine draws frames and captions itself instead of leaving them to a window manager.
     reg_add 'HKCU\Software\Wine\X11 Driver' Decorated REG_SZ N
+    # Without a window manager, a managed window waits 2 s for the manager each
+    # time it is hidden or destroyed; unmanaged windows do not.
+    reg_add 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+    # A crashing test program ends instead of opening Wine's crash dialog.
+    reg_add 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
     # Fonts the program asks for, mapped to fonts installed on this machine.
     local repl='HKCU\Software\Wine\Fonts\Replacements'
     reg_add "$repl" 'ＭＳ Ｐゴシック' REG_SZ IPAPGothic

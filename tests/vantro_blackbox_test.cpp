@@ -94,14 +94,14 @@ TEST_F(Vantro, DocksOnTheCaptionBarOfATargetAndHidesElsewhere) {
     EXPECT_GT(p.right - p.left, 100);
 
     MoveWindow(target.hwnd(), 200, 250, 500, 300, TRUE);
-    testkit::WaitFor([&] {
-        RECT r;
-        GetWindowRect(pad, &r);
-        return r.top == 250 + GetSystemMetrics(SM_CYFRAME);
-    });
-    RECT moved;
-    GetWindowRect(pad, &moved);
-    EXPECT_EQ(moved.right, 700 - GetSystemMetrics(SM_CXFRAME) - 3 * GetSystemMetrics(SM_CXSIZE));
+    const int movedRight = 700 - GetSystemMetrics(SM_CXFRAME) - 3 * GetSystemMetrics(SM_CXSIZE);
+    RECT moved{};
+    // The pad passes through zero width while it moves: wait for the end state.
+    EXPECT_TRUE(testkit::WaitFor([&] {
+        GetWindowRect(pad, &moved);
+        return moved.top == 250 + GetSystemMetrics(SM_CYFRAME) && moved.right == movedRight &&
+               moved.right - moved.left == p.right - p.left;
+    })) << moved.left << "," << moved.top << "," << moved.right << "," << moved.bottom;
 
     Window other("無題 - メモ帳", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 400, 350, 600});
     other.Activate();
