@@ -493,7 +493,9 @@ bool TApplication::IsKeyMsg(MSG& msg) {
     }
     TWinControl* control = TWinControl::FromHandle(msg.hwnd);
     if (!control) return false;
-    const auto code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+    // Asked without the message, so that system edit boxes do not switch to
+    // their dialog-box behaviour.
+    const auto code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, 0));
     if (code & (wanted | DLGC_WANTMESSAGE)) return false;
     TCustomForm* form = GetParentForm(control);
     if (!form) return false;

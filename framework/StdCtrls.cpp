@@ -17,7 +17,9 @@ namespace {
 
 // Shows the hint of the control under the mouse after a short rest, below the
 // pointer, and hides it when the mouse leaves the control, a button or key is
-// pressed on it, or a few seconds have passed.
+// pressed on it, or a few seconds have passed. Leaving is found by looking
+// where the pointer is, which does not depend on the control passing on the
+// system's leave tracking.
 class HintManager {
 public:
     static HintManager& Get() {
@@ -30,12 +32,11 @@ public:
         if (control == FControl) return;
         Cancel();
         FControl = control;
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, control->Handle(), 0};
-        TrackMouseEvent(&track);
         FShowTimer = SetTimer(nullptr, 0, kShowPause, &ShowTimerProc);
+        FLeaveTimer = SetTimer(nullptr, 0, kLeaveCheck, &LeaveTimerProc);
     }
 
-    // The mouse left `control`, or it goes away.
+    // `control` goes away.
     void Leave(TStdControl* control) {
         if (control == FControl) Cancel();
     }
@@ -46,15 +47,24 @@ public:
         if (FWindow) ShowWindow(FWindow, SW_HIDE);
     }
 
-    HWND Window() const { return FWindow; }
-
 private:
     static constexpr UINT kShowPause = 500;
     static constexpr UINT kHidePause = 2500;
+    static constexpr UINT kLeaveCheck = 100;
 
     void Cancel() {
         Hide();
+        if (FLeaveTimer) KillTimer(nullptr, FLeaveTimer);
+        FLeaveTimer = 0;
         FControl = nullptr;
+    }
+
+    bool PointerOnControl() const {
+        if (!FControl || !FControl->HandleAllocated()) return false;
+        POINT cursor;
+        GetCursorPos(&cursor);
+        HWND under = WindowFromPoint(cursor);
+        return under == FControl->Handle() || IsChild(FControl->Handle(), under);
     }
 
     void StopTimers() {
@@ -65,14 +75,15 @@ private:
 
     static void CALLBACK ShowTimerProc(HWND, UINT, UINT_PTR, DWORD) { Get().ShowNow(); }
     static void CALLBACK HideTimerProc(HWND, UINT, UINT_PTR, DWORD) { Get().Hide(); }
+    static void CALLBACK LeaveTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+        if (!Get().PointerOnControl()) Get().Cancel();
+    }
 
     void ShowNow() {
         StopTimers();
-        if (!FControl || !FControl->HandleAllocated()) return;
+        if (!PointerOnControl()) return;
         POINT cursor;
         GetCursorPos(&cursor);
-        HWND under = WindowFromPoint(cursor);
-        if (under != FControl->Handle() && !IsChild(FControl->Handle(), under)) return;
         CreateHintWindow();
         std::string text = FControl->Hint();
         // A lone carriage return breaks the line, as a line feed does.
@@ -140,6 +151,7 @@ private:
     TStdControl* FControl = nullptr;
     UINT_PTR FShowTimer = 0;
     UINT_PTR FHideTimer = 0;
+    UINT_PTR FLeaveTimer = 0;
     HWND FWindow = nullptr;
     TFont FFont;
 };
@@ -166,7 +178,6 @@ void TStdControl::CreateParams(TCreateParams& params) {
 LRESULT TStdControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_MOUSEMOVE: HintManager::Get().MouseMove(this); break;
-    case WM_MOUSELEAVE: HintManager::Get().Leave(this); break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

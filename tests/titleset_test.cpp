@@ -1,0 +1,351 @@
+// The add-target dialog, driven with real clicks and keys: hint and focus,
+// the candidate list against real windows, picking a candidate, OK, CANCEL
+// and the close box, and showing it again while it is shown.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/ListEdit.h"
+#include "dialogs/TitleSet.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+using testkit::Window;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+std::map<UINT_PTR, std::function<void()>> gLater;
+
+// Runs `fn` from whichever message loop runs as soon as `ready` holds.
+void WhenReady(const std::function<bool()>& ready, const std::function<void()>& fn, int tries = 200) {
+    UINT_PTR id = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        auto fn = std::move(gLater[id]);
+        gLater.erase(id);
+        if (fn) fn();
+    });
+    gLater[id] = [=] {
+        if (ready()) fn();
+        else if (tries > 0) WhenReady(ready, fn, tries - 1);
+        else ADD_FAILURE() << "the awaited window did not come";
+    };
+}
+
+// Pumps through the application, which hands Tab, Enter and Escape to the forms.
+void PumpApp(int ms) {
+    for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; Sleep(5))
+        while (testkit::App().ProcessMessage()) {
+        }
+}
+
+bool WaitApp(const std::function<bool()>& done, int ms = 3000) {
+    for (DWORD end = GetTickCount() + ms; !done(); PumpApp(10))
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+    return true;
+}
+
+void Press(WORD vk) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    PumpApp(80);
+}
+
+POINT Center(HWND wnd) {
+    RECT r;
+    GetWindowRect(wnd, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Click(TWinControl* control) { testkit::ClickAt(Center(control->Handle())); }
+
+void ClickItem(TListBox* list, int index) {
+    SendMessageA(list->Handle(), LB_SETTOPINDEX, index, 0);
+    RECT r{};
+    SendMessageA(list->Handle(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(list->Handle(), &p);
+    testkit::ClickAt(p);
+}
+
+void MoveMouse(POINT p) {
+    const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi = MOUSEINPUT{(p.x * 65535 + cx / 2) / cx, (p.y * 65535 + cy / 2) / cy, 0,
+                       MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
+    SendInput(1, &in, sizeof in);
+}
+
+std::string WindowText(HWND wnd) {
+    char buffer[512] = "";
+    GetWindowTextA(wnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+void Hold(const char* what) {
+    if (const char* ms = std::getenv("VANTRO_HOLD_MS")) {
+        std::printf("HOLD %s\n", what);
+        std::fflush(stdout);
+        PumpApp(std::atoi(ms));
+    }
+}
+
+Strings Candidates() { return SetTitle->TargetList->Items().Items(); }
+
+int Position(const std::string& title) {
+    const Strings c = Candidates();
+    auto it = std::find(c.begin(), c.end(), title);
+    return it == c.end() ? -1 : static_cast<int>(it - c.begin());
+}
+
+bool Offered(const std::string& title) { return Position(title) >= 0; }
+
+// Focusing the edit box selects its text, which is then typed over.
+void EnterText(const std::string& text) {
+    SetTitle->TargetEditBox->SetFocus();
+    PumpApp(30);
+    if (text.empty()) Press(VK_DELETE);
+    for (char ch : text) Press(LOBYTE(VkKeyScanA(ch)));
+}
+
+const Strings kFixed = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"};
+
+class AddTargetDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testkit::App();
+        EditForm = new TEditForm(&testkit::App());
+        EditForm->DoCreate();
+        SetTitle = new TSetTitle(&testkit::App());
+        SetTitle->DoCreate();
+    }
+    void TearDown() override {
+        delete SetTitle;
+        delete EditForm;
+        SetTitle = nullptr;
+        EditForm = nullptr;
+        testkit::Pump(20);
+    }
+
+    // The plain show of the settings dialog's add button, without that dialog.
+    static void ShowDialog() {
+        SetTitle->Show();
+        ASSERT_TRUE(WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }));
+        PumpApp(50);
+    }
+
+    // Runs `script` in the settings dialog, opened modally with `list`; returns
+    // the list it closes with.
+    static Strings InSettings(const Strings& list, const std::function<void()>& script) {
+        TStringList targets;
+        for (const std::string& s : list) targets.Add(s);
+        EditForm->TargetEditList->Items().Assign(targets);
+        WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [script] {
+            PumpApp(50);
+            script();
+            if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
+        });
+        EXPECT_EQ(EditForm->ShowModal(), mrOk);
+        return EditForm->TargetEditList->Items().Items();
+    }
+
+    // Opens this dialog with the settings dialog's add button and moves it
+    // beside that dialog, so that both can be clicked.
+    static void OpenFromSettings() {
+        Click(EditForm->AddBtn);
+        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
+        RECT e;
+        GetWindowRect(EditForm->Handle(), &e);
+        SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }, 1000);
+        PumpApp(50);
+    }
+};
+
+TEST_F(AddTargetDialog, HintAndFocus) {
+    ShowDialog();
+    // The hint: two lines joined by a lone carriage return, 98 bytes.
+    const std::string hint = SetTitle->TargetList->Hint();
+    EXPECT_EQ(hint.size(), 98u);
+    EXPECT_EQ(std::count(hint.begin(), hint.end(), '\r'), 1);
+    EXPECT_EQ(hint.find('\r'), 42u);
+    EXPECT_EQ(hint.find('\n'), std::string::npos);
+
+    // First activation: the first control in tab order; Tab walks the order.
+    EXPECT_EQ(GetFocus(), SetTitle->CanBtn->Handle());
+    for (TWinControl* c : {static_cast<TWinControl*>(SetTitle->OKBtn), static_cast<TWinControl*>(SetTitle->TargetEditBox),
+                           static_cast<TWinControl*>(SetTitle->TargetList), static_cast<TWinControl*>(SetTitle->CanBtn)}) {
+        Press(VK_TAB);
+        EXPECT_EQ(GetFocus(), c->Handle()) << c->Name();
+    }
+    // Neither Enter nor Escape does anything here.
+    SetTitle->TargetEditBox->SetFocus();
+    Press(VK_RETURN);
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(SetTitle->Handle()));
+
+    // The hint shows below the pointer resting on the list, and goes when it leaves.
+    POINT p = Center(SetTitle->TargetList->Handle());
+    MoveMouse(POINT{5, 5});
+    PumpApp(50);
+    MoveMouse(POINT{p.x - 5, p.y});
+    PumpApp(30);
+    MoveMouse(p);
+    HWND tip = nullptr;
+    ASSERT_TRUE(WaitApp([&] { return (tip = FindWindowA("THintWindow", nullptr)) && IsWindowVisible(tip); }));
+    EXPECT_EQ(WindowText(tip), hint.substr(0, 42) + "\r\n" + hint.substr(43));
+    RECT r;
+    GetWindowRect(tip, &r);
+    EXPECT_GT(r.top, p.y);
+    Hold("hint");
+    MoveMouse(POINT{5, 5});
+    EXPECT_TRUE(WaitApp([&] { return !IsWindowVisible(tip); }));
+
+    // A later activation gives the focus back to the control that had it.
+    SetTitle->Hide();
+    PumpApp(50);
+    ShowDialog();
+    EXPECT_EQ(GetFocus(), SetTitle->TargetEditBox->Handle());
+    SetTitle->Hide();
+}
+
+TEST_F(AddTargetDialog, CandidatesFollowTheExclusionRules) {
+    ShowDialog();
+    EXPECT_EQ(Candidates(), kFixed); // no other window qualifies yet
+    SetTitle->Hide();
+
+    const std::string fifty = "0123456789ABCDEFGHIJ0123456789abcdefghij0123456789";
+    std::vector<std::unique_ptr<Window>> windows;
+    auto open = [&](const std::string& title, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, HWND owner = nullptr) {
+        windows.push_back(std::make_unique<Window>(title, style, RECT{50, 50, 350, 250}, 0, owner));
+        return windows.back()->hwnd();
+    };
+    for (const char* title : {"Program Manager", "program manager", "C:\\ - ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ - Main",
+                              "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌﾟﾛｸﾞﾗﾑﾏﾈｰｼﾞｬ - Main", "Tools - ﾌｧｲﾙﾏﾈｰｼﾞｬ", ""})
+        open(title);
+    HWND lower = open("Case Test");
+    HWND upper = open("CASE TEST");
+    open(fifty);
+    open("Hidden One", WS_OVERLAPPEDWINDOW);
+    open("Owned One", WS_OVERLAPPEDWINDOW | WS_VISIBLE, open("Parent Window"));
+    EditForm->Show(); // the program's forms are owned by the application's window
+
+    ShowDialog();
+    const Strings c = Candidates();
+    ASSERT_GE(c.size(), 3u);
+    EXPECT_EQ(Strings(c.begin(), c.begin() + 3), kFixed);
+    EXPECT_EQ(std::count(c.begin(), c.end(), "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ"), 1);
+    for (const char* title : {"program manager", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ - Main", "Parent Window"})
+        EXPECT_TRUE(Offered(title)) << title;
+    for (const std::string& title : {std::string("Program Manager"), std::string("C:\\ - ｴｸｽﾌﾟﾛｰﾗ"),
+                                     std::string("ﾌﾟﾛｸﾞﾗﾑﾏﾈｰｼﾞｬ - Main"), std::string("Tools - ﾌｧｲﾙﾏﾈｰｼﾞｬ"),
+                                     std::string(""), fifty, std::string("Hidden One"), std::string("Owned One"),
+                                     std::string(" 各種設定"), std::string("ﾀｰｹﾞｯﾄの追加")})
+        EXPECT_FALSE(Offered(title)) << title;
+    EXPECT_TRUE(Offered(fifty.substr(0, 39)));
+    // Titles equal but for letter case give one candidate: the window that the
+    // enumeration reports first. The candidates come in enumeration order.
+    std::vector<HWND> order;
+    EnumWindows(
+        [](HWND w, LPARAM p) {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&order));
+    auto rank = [&](HWND w) { return std::find(order.begin(), order.end(), w) - order.begin(); };
+    EXPECT_EQ(Offered("Case Test"), rank(lower) < rank(upper));
+    EXPECT_EQ(Offered("CASE TEST"), rank(upper) < rank(lower));
+    EXPECT_EQ(Position("program manager") < Position("ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ - Main"),
+              rank(windows[1]->hwnd()) < rank(windows[3]->hwnd()));
+    EXPECT_EQ(SetTitle->TargetEditBox->Text(), "ｴｸｽﾌﾟﾛｰﾗ");
+    EXPECT_EQ(SetTitle->TargetList->ItemIndex(), 0);
+
+    // Picking a candidate puts it into the edit box, over what was typed.
+    EnterText("typed");
+    ClickItem(SetTitle->TargetList, Position("Parent Window"));
+    EXPECT_EQ(SetTitle->TargetEditBox->Text(), "Parent Window");
+    Hold("candidates");
+    SetTitle->Hide();
+    EditForm->Hide();
+}
+
+TEST_F(AddTargetDialog, OkAppendsUnlessACaseBlindDuplicate) {
+    Strings list = InSettings({"ABC", "Target"}, [] {
+        auto add = [](const std::string& text) {
+            OpenFromSettings();
+            EnterText(text);
+            Click(SetTitle->OKBtn);
+            EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
+        };
+        add("new one");
+        // Appended at the end; the selection in the settings dialog stays.
+        EXPECT_EQ(EditForm->TargetEditList->Items().Items(), (Strings{"ABC", "Target", "new one"}));
+        EXPECT_EQ(EditForm->TargetEditList->ItemIndex(), 0);
+        add("abc");
+        add("target");
+        add("");
+        add(""); // the second empty text is a duplicate
+        OpenFromSettings();
+        ClickItem(SetTitle->TargetList, 2);
+        Click(SetTitle->OKBtn);
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, (Strings{"ABC", "Target", "new one", "", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
+}
+
+TEST_F(AddTargetDialog, CancelCloseBoxAndShowingAgain) {
+    std::unique_ptr<Window> late;
+    Strings list = InSettings({"one"}, [&] {
+        OpenFromSettings();
+        EnterText("zzz");
+        Hold("both");
+        Click(SetTitle->CanBtn);
+        EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
+        // The next opening rebuilds the list and forgets the text, and keeps
+        // the position the dialog was moved to.
+        RECT before;
+        GetWindowRect(SetTitle->Handle(), &before);
+        late = std::make_unique<Window>("Opened Meanwhile");
+        SetForegroundWindow(EditForm->Handle());
+        Click(EditForm->AddBtn);
+        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
+        RECT after;
+        GetWindowRect(SetTitle->Handle(), &after);
+        EXPECT_TRUE(EqualRect(&before, &after));
+        EXPECT_EQ(SetTitle->TargetEditBox->Text(), "ｴｸｽﾌﾟﾛｰﾗ");
+        EXPECT_TRUE(Offered("Opened Meanwhile"));
+        // Pressing the add button again only brings it to the front.
+        EnterText("kept");
+        late.reset();
+        SetForegroundWindow(EditForm->Handle());
+        Click(EditForm->AddBtn);
+        EXPECT_TRUE(WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }));
+        EXPECT_EQ(SetTitle->TargetEditBox->Text(), "kept");
+        EXPECT_TRUE(Offered("Opened Meanwhile"));
+        // The close box hides it, like CANCEL.
+        RECT w;
+        GetWindowRect(SetTitle->Handle(), &w);
+        const int caption = GetSystemMetrics(SM_CYCAPTION), frame = GetSystemMetrics(SM_CXDLGFRAME);
+        testkit::ClickAt(POINT{w.right - frame - caption / 2, w.top + frame + caption / 2});
+        EXPECT_TRUE(WaitApp([] { return !IsWindowVisible(SetTitle->Handle()); }));
+        EXPECT_FALSE(SetTitle->Visible());
+        EXPECT_TRUE(EditForm->Visible());
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, Strings{"one"});
+}
+
+} // namespace
