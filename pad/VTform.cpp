@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "dialogs/ListEdit.h"
 #include "framework/Platform.h"
 #include "resources/VTform.layout.h"
 
@@ -20,6 +21,8 @@ const char* const kHelpTitles[] = {"ﾍﾙﾌﾟ作成者", "Vantroとは"};
 const char* const kProgramManager = "Program Manager";
 const char* const kDefaultTargets[] = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"};
 const char* const kHelpFile = "Vantro.HLP";
+// The other text of the pad's about box.
+const char* const kAboutNotice = "SHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ\r(C) 2026 Vantro Pad developers";
 constexpr int kTitleBufferSize = 80;
 
 } // namespace
@@ -336,15 +339,90 @@ bool TVTform::TargetCheck(const std::string& title) {
 
 // ------------------------------------------------------------- commands
 
-void TVTform::FormMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
-    if (PadShown) SetMenu();
+void TVTform::FormMouseDown(TObject* sender, TMouseButton button, TShiftState, int, int) {
+    // A right press on the name label belongs to its context menu, which opens
+    // on the release: opening the settings dialog on the press as well would
+    // hold the menu back until the dialog closed, over a hidden pad.
+    const bool menuPress = button == mbRight && sender == NameLabel && NameLabel->PopupMenu();
+    if (PadShown && !menuPress) SetMenu();
     platform::SetForeground(TargetWnd);
 }
 
 void TVTform::TaskTray1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { SetMenu(); }
 
+void TVTform::TakeDialogList() {
+    if (Targets) Targets->Assign(EditForm->TargetEditList->Items().ToStringList());
+}
+
+void TVTform::SetExclusiveButtons(bool exclusive) {
+    const bool shiftWasDown = ShiftBtn->Down();
+    CtrlBtn->SetGroupIndex(exclusive ? 1 : 2);
+    if (shiftWasDown && !ShiftBtn->Down()) BtnOnOff(ShiftBtn);
+}
+
 void TVTform::SetMenu() {
-    // The settings dialog is wired in by the commands of the pad.
+    if (!EditForm || EditForm->Visible()) return;
+    HideForm();
+    EditForm->TargetEditList->Items().Assign(*Targets);
+    Timer1->SetEnabled(false);
+    EditForm->Opt_all->SetChecked(OptAll);
+    EditForm->NoBoth->SetChecked(OptNoBoth);
+    const TModalResult result = EditForm->ShowModal();
+    // The dialog's quit item may have ended the program meanwhile.
+    if (!Targets) return;
+    if (result == mrOk) {
+        TakeDialogList();
+        SetExclusiveButtons(EditForm->NoBoth->Checked());
+        OptAll = EditForm->Opt_all->Checked();
+        OptNoBoth = EditForm->NoBoth->Checked();
+    }
+    SetVisible(true);
+    Timer1->SetEnabled(true);
+}
+
+void TVTform::AddTargetClick(TObject*) {
+    EditForm->TargetEditList->Items().Assign(*Targets);
+    Timer1->SetEnabled(false);
+    const TModalResult result = EditForm->ShowModal();
+    EditForm->Opt_all->SetChecked(OptAll);
+    EditForm->NoBoth->SetChecked(OptNoBoth);
+    if (!Targets) return;
+    if (result == mrOk) TakeDialogList();
+    Timer1->SetEnabled(true);
+}
+
+void TVTform::PopupMenu1Popup(TObject*) {
+    Opt_all2->SetChecked(OptAll);
+    NoBoth->SetChecked(OptNoBoth);
+}
+
+void TVTform::Opt_all2Click(TObject*) {
+    OptAll = !OptAll;
+    Opt_all2->SetChecked(OptAll);
+    Timer1->SetEnabled(true);
+}
+
+void TVTform::NoBothClick(TObject*) {
+    OptNoBoth = !OptNoBoth;
+    NoBoth->SetChecked(OptNoBoth);
+    SetExclusiveButtons(OptNoBoth);
+    Timer1->SetEnabled(true);
+}
+
+void TVTform::Exit1Click(TObject*) {
+    Close();
+    Timer1->SetEnabled(false);
+}
+
+void TVTform::KVersion1Click(TObject*) {
+    const std::string app = AboutApplicationText();
+    platform::ShellAbout(Handle(), app.c_str(), kAboutNotice, LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
+    Timer1->SetEnabled(true);
+}
+
+void TVTform::Help1Click(TObject*) {
+    platform::WinHelp(Handle(), Application->HelpFile().c_str(), HELP_CONTEXT, 1);
+    Timer1->SetEnabled(true);
 }
 
 } // namespace vcl

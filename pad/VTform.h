@@ -28,6 +28,14 @@ public:
     TSpeedButton* CtrlBtn = nullptr;
     TTimer* Timer1 = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Exit1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* AddTarget = nullptr;
+    TMenuItem* Opt_all2 = nullptr;
+    TMenuItem* NoBoth = nullptr;
+    TMenuItem* K1 = nullptr;
+    TMenuItem* Version1 = nullptr;
+    TMenuItem* Help1 = nullptr;
     TTaskTray* TaskTray1 = nullptr;
     TIniGT* IniG = nullptr;
 
@@ -74,6 +82,15 @@ public:
     void TaskTray1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     // Opens the settings dialog and takes back its results.
     void SetMenu();
+    // The context menu's items.
+    void AddTargetClick(TObject* sender);
+    void Opt_all2Click(TObject* sender);
+    void NoBothClick(TObject* sender);
+    void Exit1Click(TObject* sender);
+    void KVersion1Click(TObject* sender);
+    void Help1Click(TObject* sender);
+    // Shows the options' current values as the menu's check marks.
+    void PopupMenu1Popup(TObject* sender);
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -83,6 +100,12 @@ public:
     void SaveSettings();
 
 private:
+    // Puts CTRL in SHIFT's group (exclusive) or in its own. A latch that the
+    // regrouping raises also lets go of its key.
+    void SetExclusiveButtons(bool exclusive);
+    // Copies the dialog's list into Targets.
+    void TakeDialogList();
+
     // The settings were written at the end of the session (or by the close).
     bool FSettingsSaved = false;
 };

@@ -84,6 +84,22 @@ inline void ReadVTformLayout(TVTform& f) {
 
     f.PopupMenu1 = new TPopupMenu(&f);
     f.PopupMenu1->SetName("PopupMenu1");
+    f.PopupMenu1->OnPopup = std::bind(&TVTform::PopupMenu1Popup, &f, _1);
+    auto item = [&](TMenuItem*& field, const char* name, const char* caption, void (TVTform::*handler)(TObject*)) {
+        field = new TMenuItem(&f);
+        field->SetName(name);
+        field->SetCaption(caption);
+        if (handler) field->OnClick = std::bind(handler, &f, _1);
+        f.PopupMenu1->Add(field);
+    };
+    item(f.Exit1, "Exit1", "終了", &TVTform::Exit1Click);
+    item(f.N1, "N1", "-", nullptr);
+    item(f.AddTarget, "AddTarget", "ﾀｰｹﾞｯﾄﾘｽﾄの変更", &TVTform::AddTargetClick);
+    item(f.Opt_all2, "Opt_all2", "ﾀｰｹﾞｯﾄを限定しない", &TVTform::Opt_all2Click);
+    item(f.NoBoth, "NoBoth", "ﾎﾞﾀﾝを同時に使用しない", &TVTform::NoBothClick);
+    item(f.K1, "K1", "-", nullptr);
+    item(f.Version1, "Version1", "Version", &TVTform::KVersion1Click);
+    item(f.Help1, "Help1", "Help", &TVTform::Help1Click);
     label->SetPopupMenu(f.PopupMenu1);
 
     f.TaskTray1 = new TTaskTray(&f);

@@ -31,7 +31,10 @@ bool VantroProcess::Start() {
     std::string cmd = "\"" + FDir + "vantro.exe\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FDir.c_str(), &si, &FPi) != 0;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FDir.c_str(), &si, &FPi)) return false;
+    // Until its start-up is over the program may still take the foreground.
+    WaitForInputIdle(FPi.hProcess, 10000);
+    return true;
 }
 
 bool VantroProcess::Running() const {
