@@ -8,52 +8,13 @@
 #include "tests/support/blackbox.h"
 #include "tests/support/testkit.h"
 
+using testkit::KeyHook;
 using testkit::VantroProcess;
 using testkit::Window;
 
 namespace {
 
 const char kTarget[] = "C:\\ - ｴｸｽﾌﾟﾛｰﾗ";
-
-// Counts the key events that reach the system, through a low-level hook.
-class KeyHook {
-public:
-    struct Event {
-        DWORD vk;
-        bool up;
-    };
-    KeyHook() {
-        self = this;
-        hook = SetWindowsHookExA(WH_KEYBOARD_LL, &Proc, GetModuleHandleA(nullptr), 0);
-    }
-    ~KeyHook() {
-        UnhookWindowsHookEx(hook);
-        self = nullptr;
-    }
-    // Events for one modifier (either side's code counts).
-    std::vector<bool> For(DWORD vk) const {
-        std::vector<bool> ups;
-        for (const Event& e : events) {
-            bool shift = e.vk == VK_SHIFT || e.vk == VK_LSHIFT || e.vk == VK_RSHIFT;
-            bool ctrl = e.vk == VK_CONTROL || e.vk == VK_LCONTROL || e.vk == VK_RCONTROL;
-            if ((vk == VK_SHIFT && shift) || (vk == VK_CONTROL && ctrl)) ups.push_back(e.up);
-        }
-        return ups;
-    }
-    std::vector<Event> events;
-
-private:
-    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
-        if (code == HC_ACTION && self) {
-            auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
-            self->events.push_back(Event{k->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
-        }
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
-    static KeyHook* self;
-    HHOOK hook = nullptr;
-};
-KeyHook* KeyHook::self = nullptr;
 
 class Vantro : public ::testing::Test {
 protected:

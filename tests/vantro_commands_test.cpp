@@ -22,31 +22,6 @@ POINT Centre(HWND wnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// Counts the Shift key events that reach the system.
-class ShiftHook {
-public:
-    ShiftHook() {
-        self = this;
-        hook = SetWindowsHookExA(WH_KEYBOARD_LL, &Proc, GetModuleHandleA(nullptr), 0);
-    }
-    ~ShiftHook() {
-        UnhookWindowsHookEx(hook);
-        self = nullptr;
-    }
-    std::vector<bool> ups;
-
-private:
-    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
-        auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
-        if (code == HC_ACTION && self && (k->vkCode == VK_SHIFT || k->vkCode == VK_LSHIFT))
-            self->ups.push_back(wp == WM_KEYUP);
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
-    static ShiftHook* self;
-    HHOOK hook = nullptr;
-};
-ShiftHook* ShiftHook::self = nullptr;
-
 class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -98,7 +73,10 @@ protected:
     }
     HWND Settings() const { return Form("TEditForm"); }
     bool SettingsOpen(int ms = 5000) {
-        return testkit::WaitFor([&] { return Settings() && IsWindowVisible(Settings()); }, ms);
+        const bool open = testkit::WaitFor([&] { return Settings() && IsWindowVisible(Settings()); }, ms);
+        // Let the dialog settle (focus, first paint) before it is clicked.
+        testkit::Pump(200);
+        return open;
     }
     bool SettingsClosed(int ms = 5000) {
         return testkit::WaitFor([&] { return !Settings() || !IsWindowVisible(Settings()); }, ms);
@@ -111,6 +89,14 @@ protected:
         HWND c = Control(dialog, cls, caption);
         ASSERT_NE(c, nullptr) << caption;
         testkit::ClickAt(Centre(c));
+    }
+    // Ticks a check box of a dialog of the program, and checks that it took.
+    void Tick(HWND dialog, const char* caption) {
+        HWND box = Control(dialog, "TCheckBox", caption);
+        ASSERT_NE(box, nullptr) << caption;
+        testkit::ClickAt(Centre(box));
+        EXPECT_TRUE(testkit::WaitFor([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000))
+            << caption;
     }
     // Clicks an item of a menu bar of the program's dialog.
     // Clicks the first item of the menu bar of the program's dialog, just
@@ -184,17 +170,17 @@ TEST_F(Commands, NoBothFromTheDialogMakesCtrlReleaseShift) {
     StartDocked(target);
     testkit::ClickAt(NameLabel());
     ASSERT_TRUE(SettingsOpen());
-    ClickControl(Settings(), "TCheckBox", "ﾎﾞﾀﾝを同時に使用しない");
+    Tick(Settings(), "ﾎﾞﾀﾝを同時に使用しない");
     ClickControl(Settings(), "TButton", "OK");
     ASSERT_TRUE(SettingsClosed());
     target.Activate();
     ASSERT_TRUE(Docked());
 
-    ShiftHook hook;
+    testkit::KeyHook hook;
     testkit::ClickAt(ShiftButton());
     testkit::ClickAt(CtrlButton());
     testkit::Pump(100);
-    EXPECT_EQ(hook.ups, (std::vector<bool>{false, true}));
+    EXPECT_EQ(hook.For(VK_SHIFT), (std::vector<bool>{false, true}));
     EXPECT_TRUE(testkit::KeyHeld(VK_CONTROL));
     ASSERT_TRUE(proc.Close());
     EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
@@ -222,7 +208,7 @@ TEST_F(Commands, CancelKeepsTheListAndQuitSavesIt) {
     ASSERT_TRUE(SettingsOpen());
     list = FindWindowExA(Settings(), nullptr, "TListBox", nullptr);
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
-    ClickControl(Settings(), "TCheckBox", "ﾀｰｹﾞｯﾄを限定しない");
+    Tick(Settings(), "ﾀｰｹﾞｯﾄを限定しない");
     ClickFirstMenuItem(Settings());
     ASSERT_TRUE(proc.WaitExit(5000));
     const std::string ini = testkit::ReadFileBytes(proc.IniPath());

@@ -113,6 +113,36 @@ void VantroProcess::Kill() {
     FPi = PROCESS_INFORMATION{};
 }
 
+KeyHook* KeyHook::self = nullptr;
+
+KeyHook::KeyHook() {
+    self = this;
+    hook = SetWindowsHookExA(WH_KEYBOARD_LL, &Proc, GetModuleHandleA(nullptr), 0);
+}
+
+KeyHook::~KeyHook() {
+    UnhookWindowsHookEx(hook);
+    self = nullptr;
+}
+
+std::vector<bool> KeyHook::For(DWORD vk) const {
+    std::vector<bool> ups;
+    for (const Event& e : events) {
+        const bool shift = e.vk == VK_SHIFT || e.vk == VK_LSHIFT || e.vk == VK_RSHIFT;
+        const bool ctrl = e.vk == VK_CONTROL || e.vk == VK_LCONTROL || e.vk == VK_RCONTROL;
+        if ((vk == VK_SHIFT && shift) || (vk == VK_CONTROL && ctrl)) ups.push_back(e.up);
+    }
+    return ups;
+}
+
+LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && self) {
+        auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
+        self->events.push_back(Event{k->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -39,6 +39,28 @@ private:
     PROCESS_INFORMATION FPi{};
 };
 
+// Records the key events that reach the system, through a low-level keyboard
+// hook; its callbacks arrive while the thread pumps messages.
+class KeyHook {
+public:
+    struct Event {
+        DWORD vk;
+        bool up;
+    };
+    KeyHook();
+    ~KeyHook();
+    KeyHook(const KeyHook&) = delete;
+    KeyHook& operator=(const KeyHook&) = delete;
+    // For VK_SHIFT or VK_CONTROL (either side's code counts): each event, true for a key-up.
+    std::vector<bool> For(DWORD vk) const;
+    std::vector<Event> events;
+
+private:
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp);
+    static KeyHook* self;
+    HHOOK hook = nullptr;
+};
+
 // The whole content of a file, or "" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
