@@ -557,7 +557,7 @@ void TApplication::Restore() {
 
 void TApplication::HandleException(const std::exception& e) {
     std::string text = e.what();
-    if (text.empty() || text.back() != '.') text += '.';
+    text += '.';
     platform::ShowMessageBox(FHandle, text.c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR);
 }
 
