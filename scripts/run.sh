@@ -60,17 +60,11 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# Saves a screenshot of the whole screen to the given file.
-take_shot() {
-  mkdir -p "$(dirname "$1")"
-  import -window root "$1"
-}
-
 # Gives up: says why, keeps a screenshot of the screen for diagnosis, and exits.
 fail() {
   echo "run: $*" >&2
   local failed="${shot%.png}-failed.png"
-  if [ -n "$XVFB_PID" ] && take_shot "$failed" 2>/dev/null; then
+  if [ -n "$XVFB_PID" ] && xvfb_shot "$failed" 2>/dev/null; then
     echo "run: screenshot of the failed state: $failed" >&2
   fi
   exit 1
@@ -89,12 +83,7 @@ xvfb_start 1024x768x24
   "$target_title" >"$work/target.out" 2>"$work/target.err" &
 target_pid=$!
 
-for ((i = 0; i < 300; i++)); do
-  grep -q '^ready' "$work/target.out" && break
-  if ! proc_alive "$target_pid"; then break; fi
-  sleep 0.1
-done
-if ! grep -q '^ready' "$work/target.out"; then
+if ! wait_line "$work/target.out" '^ready' 30 "$target_pid"; then
   cat "$work/target.err" >&2
   fail "the target window did not start"
 fi
@@ -102,25 +91,20 @@ fi
 "$root/scripts/wine-run.sh" "$build" "$bin/vantro.exe" "$@" &
 vantro_pid=$!
 
-deadline=$((SECONDS + timeout_s))
-while :; do
-  if grep -q '^docked' "$work/target.out"; then break; fi
-  if ! proc_alive "$target_pid"; then
-    code=0; wait "$target_pid" || code=$?; target_pid=""
-    cat "$work/target.err" >&2
-    fail "the target window exited (code $code) before the pad docked"
-  fi
-  if ! proc_alive "$vantro_pid"; then
-    code=0; wait "$vantro_pid" || code=$?; vantro_pid=""
-    fail "vantro.exe exited (code $code) before the pad docked"
-  fi
-  if [ "$SECONDS" -ge "$deadline" ]; then
-    fail "the pad did not dock on the target window within ${timeout_s} s"
-  fi
-  sleep 0.2
-done
+waited=0
+wait_line "$work/target.out" '^docked' "$timeout_s" "$target_pid" "$vantro_pid" || waited=$?
+if [ "$waited" = 2 ] && ! proc_alive "$target_pid"; then
+  code=0; wait "$target_pid" || code=$?; target_pid=""
+  cat "$work/target.err" >&2
+  fail "the target window exited (code $code) before the pad docked"
+elif [ "$waited" = 2 ]; then
+  code=0; wait "$vantro_pid" || code=$?; vantro_pid=""
+  fail "vantro.exe exited (code $code) before the pad docked"
+elif [ "$waited" = 1 ]; then
+  fail "the pad did not dock on the target window within ${timeout_s} s"
+fi
 
 echo "run: $(grep '^docked' "$work/target.out")"
 sleep 1   # let both windows finish painting
-take_shot "$shot"
+xvfb_shot "$shot"
 echo "$shot"

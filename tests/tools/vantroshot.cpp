@@ -9,8 +9,10 @@
 // Each command first waits for what it needs (a docked pad, an open settings
 // dialog), then clicks, then waits for the result, and prints
 // "ready L T R B": the screen rectangle worth showing (the pad; the settings
-// dialog; both dialogs together). If anything does not come within 10 s it
-// prints why on stderr and exits with code 2. Bad arguments: code 1.
+// dialog; both dialogs together). The add-target dialog opens centred over the
+// settings dialog; "add" moves it to the right of it, as a user would drag it.
+// If anything does not come within 10 s it prints why on stderr and exits with
+// code 2. Bad arguments: code 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -121,9 +123,12 @@ int Settings() {
     if (!WaitFor([&] { return DockedPad(&pad) != nullptr; })) return Fail("no docked pad");
     ClickAt(POINT{pad.left + 12, (pad.top + pad.bottom) / 2});
     HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = Shown("TEditForm", kSettingsCaption)) != nullptr; }))
-        return Fail("the settings dialog did not open");
-    Sleep(300);  // let it paint
+    if (!WaitFor([&] {
+            dialog = Shown("TEditForm", kSettingsCaption);
+            return dialog && GetForegroundWindow() == dialog;
+        }))
+        return Fail("the settings dialog did not open and take the foreground");
+    Sleep(300);  // let it paint as the active window
     RECT r;
     GetWindowRect(dialog, &r);
     return Ready(r);
@@ -142,12 +147,20 @@ int Add() {
     GetWindowRect(button, &b);
     ClickAt(POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2});
     HWND add = nullptr;
-    if (!WaitFor([&] { return (add = Shown("TSetTitle", kAddTargetCaption)) != nullptr; }))
-        return Fail("the add-target dialog did not open");
-    Sleep(300);
+    if (!WaitFor([&] {
+            add = Shown("TSetTitle", kAddTargetCaption);
+            return add && GetForegroundWindow() == add;
+        }))
+        return Fail("the add-target dialog did not open and take the foreground");
+    // It opens centred on the screen, over the settings dialog: move it to the
+    // right of that dialog, as the user would drag it, so that both can be seen.
     RECT s, a, both;
     GetWindowRect(settings, &s);
-    GetWindowRect(add, &a);
+    SetWindowPos(add, nullptr, s.right + 8, s.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!WaitFor([&] { return GetWindowRect(add, &a) && a.left == s.right + 8 && a.top == s.top; }))
+        return Fail("the add-target dialog did not move");
+    Sleep(300);
     UnionRect(&both, &s, &a);
     return Ready(both);
 }
