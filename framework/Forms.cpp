@@ -30,19 +30,21 @@ TCustomForm::TCustomForm(TComponent* owner, const std::string& className)
 }
 
 TCustomForm::~TCustomForm() {
-    if (!FDestroyCalled) {
-        FDestroyCalled = true;
-        if (OnDestroy) {
-            try {
-                OnDestroy(this);
-            } catch (const std::exception& e) {
-                if (Application) Application->HandleException(e);
-            }
-        }
-    }
+    BeforeDestruction();
     if (FIcon) DestroyIcon(FIcon);
     // The menu bar belongs to its component, not to the window.
     if (FHandle && FMainMenu) ::SetMenu(FHandle, nullptr);
+}
+
+void TCustomForm::BeforeDestruction() {
+    if (FDestroyCalled) return;
+    FDestroyCalled = true;
+    if (!OnDestroy) return;
+    try {
+        OnDestroy(this);
+    } catch (const std::exception& e) {
+        if (Application) Application->HandleException(e);
+    }
 }
 
 void TCustomForm::ReadLayout(const std::function<void()>& layout) {

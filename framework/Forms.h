@@ -90,6 +90,9 @@ public:
 
     // Runs the creation handler; the application calls it once the layout is read.
     void DoCreate();
+    // Runs the destruction handler, once, while the form is still whole. A form
+    // class whose handler uses its own members calls it from its destructor.
+    void BeforeDestruction();
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

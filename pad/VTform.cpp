@@ -68,6 +68,9 @@ TVTform::TVTform(TComponent* owner) : TForm(owner, "TVTform") {
     ReadLayout([this] { ReadVTformLayout(*this); });
 }
 
+// The destruction handler runs before the pad's own members go.
+TVTform::~TVTform() { BeforeDestruction(); }
+
 // ------------------------------------------------------------- life cycle
 
 void TVTform::FormCreate(TObject*) {

@@ -20,6 +20,7 @@ namespace vcl {
 class TVTform : public TForm {
 public:
     explicit TVTform(TComponent* owner);
+    ~TVTform() override;
 
     // Components, created by the layout.
     TPanel* VTpanel = nullptr;
