@@ -36,14 +36,15 @@ void TPopupMenu::Popup(int x, int y) {
         if (!item->Enabled()) flags |= MF_GRAYED;
         AppendMenuA(menu, flags, i + 1, item->Caption().c_str());
     }
-    // The menu needs a window of ours in the foreground to close properly.
+    // The menu needs a window of ours in the foreground to close properly: the
+    // application's hidden window, which carries the application's title.
     HWND owner = Application ? Application->Handle() : nullptr;
-    if (Application && Application->MainForm()) owner = Application->MainForm()->Handle();
     SetForegroundWindow(owner);
     UINT cmd = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
+    if (OnClose) OnClose(this);
     if (cmd >= 1 && cmd <= FItems.size()) FItems[cmd - 1]->Click();
 }
 

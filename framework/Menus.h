@@ -53,6 +53,8 @@ public:
 
     // Runs before the menu opens.
     TNotifyEvent OnPopup;
+    // Runs when the menu has closed, before the chosen item's OnClick.
+    TNotifyEvent OnClose;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

@@ -364,7 +364,9 @@ void TVTform::SetExclusiveButtons(bool exclusive) {
 }
 
 void TVTform::SetMenu() {
-    if (!EditForm || EditForm->Visible()) return;
+    // Nothing to edit once the close has freed the list (a tray click queued
+    // behind the close).
+    if (!EditForm || EditForm->Visible() || !Targets) return;
     HideForm();
     EditForm->TargetEditList->Items().Assign(*Targets);
     Timer1->SetEnabled(false);
@@ -384,8 +386,14 @@ void TVTform::SetMenu() {
 }
 
 void TVTform::AddTargetClick(TObject*) {
+    if (!Targets) return;
+    // No modifier stays held while the dialog has the keyboard: a latched Ctrl
+    // would turn typing in it into shortcuts.
+    HideForm();
     EditForm->TargetEditList->Items().Assign(*Targets);
     Timer1->SetEnabled(false);
+    EditForm->Opt_all->SetChecked(OptAll);
+    EditForm->NoBoth->SetChecked(OptNoBoth);
     const TModalResult result = EditForm->ShowModal();
     EditForm->Opt_all->SetChecked(OptAll);
     EditForm->NoBoth->SetChecked(OptNoBoth);
@@ -397,6 +405,12 @@ void TVTform::AddTargetClick(TObject*) {
 void TVTform::PopupMenu1Popup(TObject*) {
     Opt_all2->SetChecked(OptAll);
     NoBoth->SetChecked(OptNoBoth);
+    Timer1->SetEnabled(false);
+}
+
+void TVTform::PopupMenu1Close(TObject*) {
+    if (TargetWnd != OwnWnd) platform::SetForeground(TargetWnd);
+    Timer1->SetEnabled(true);
 }
 
 void TVTform::Opt_all2Click(TObject*) {

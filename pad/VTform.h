@@ -90,8 +90,11 @@ public:
     void Exit1Click(TObject* sender);
     void KVersion1Click(TObject* sender);
     void Help1Click(TObject* sender);
-    // Shows the options' current values as the menu's check marks.
+    // Shows the options' current values as the menu's check marks, and holds
+    // the poll while the menu is open.
     void PopupMenu1Popup(TObject* sender);
+    // The menu closed: the foreground goes back to the target, the poll goes on.
+    void PopupMenu1Close(TObject* sender);
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

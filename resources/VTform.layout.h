@@ -85,6 +85,7 @@ inline void ReadVTformLayout(TVTform& f) {
     f.PopupMenu1 = new TPopupMenu(&f);
     f.PopupMenu1->SetName("PopupMenu1");
     f.PopupMenu1->OnPopup = std::bind(&TVTform::PopupMenu1Popup, &f, _1);
+    f.PopupMenu1->OnClose = std::bind(&TVTform::PopupMenu1Close, &f, _1);
     auto item = [&](TMenuItem*& field, const char* name, const char* caption, void (TVTform::*handler)(TObject*)) {
         field = new TMenuItem(&f);
         field->SetName(name);

@@ -99,9 +99,18 @@ TEST_F(PadCommands, OkTakesTheListTheOptionsAndTheGrouping) {
 }
 
 TEST_F(PadCommands, TheListItemTakesOnlyTheList) {
+    Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
+    DockOn(target);
+    pad->CtrlBtn->SetDown(true);
+    pad->BtnOnOff(pad->CtrlBtn);
+    testkit::KeyRecorder keys;
     pad->OptAll = true;
     dialogkit::WhenReady([] { return EditForm->Visible(); },
                          [] {
+                             // No key is held while the dialog has the keyboard,
+                             // and its boxes show the options in force.
+                             EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
+                             EXPECT_TRUE(EditForm->Opt_all->Checked());
                              TStringList one;
                              one.Add("ﾒﾓ帳");
                              EditForm->TargetEditList->Items().Assign(one);
@@ -115,6 +124,16 @@ TEST_F(PadCommands, TheListItemTakesOnlyTheList) {
     // The boxes show the stored options again.
     EXPECT_TRUE(EditForm->Opt_all->Checked());
     EXPECT_TRUE(pad->Timer1->Enabled());
+    EXPECT_FALSE(pad->CtrlBtn->Down());
+    ASSERT_FALSE(keys.events.empty());
+    EXPECT_EQ(keys.events.back(), (Ev{VK_CONTROL, KEYEVENTF_KEYUP}));
+}
+
+TEST_F(PadCommands, NothingOpensOnceTheCloseHasFreedTheList) {
+    pad->Targets.reset();
+    pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, 0, 0, 0);
+    pad->AddTargetClick(pad->AddTarget);
+    EXPECT_FALSE(EditForm->Visible());
 }
 
 TEST_F(PadCommands, MenuChecksFollowTheOptions) {

@@ -217,6 +217,33 @@ TEST_F(Commands, CancelKeepsTheListAndQuitSavesIt) {
     EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
 }
 
+TEST_F(Commands, TheContextMenuLeavesTheDockedPadAndItsLatchAlone) {
+    Window target(kTarget);
+    StartDocked(target);
+    testkit::ClickAt(ShiftButton());
+    testkit::KeyHook hook;
+    testkit::RightClickAt(NameLabel());
+    HWND menu = nullptr;
+    ASSERT_TRUE(testkit::WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }));
+    EXPECT_FALSE(Settings() && IsWindowVisible(Settings()));
+    // Several polls later the pad is still docked and Shift was not let go.
+    testkit::Pump(500);
+    EXPECT_TRUE(IsWindowVisible(menu));
+    EXPECT_GT(PadRect().right - PadRect().left, 100);
+    // Dismissed without a choice: the target has the foreground again.
+    INPUT esc[2]{};
+    esc[0].type = esc[1].type = INPUT_KEYBOARD;
+    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, esc, sizeof(INPUT));
+    EXPECT_TRUE(testkit::WaitFor([&] { return !IsWindowVisible(menu); }));
+    EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); }));
+    testkit::Pump(300);
+    EXPECT_GT(PadRect().right - PadRect().left, 100);
+    EXPECT_TRUE(hook.For(VK_SHIFT).empty());
+    EXPECT_TRUE(proc.Close());
+}
+
 TEST_F(Commands, ATitleAddedFromARunningWindowDocksThePad) {
     Window other("ﾒﾓ帳 - readme.txt", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{150, 420, 650, 700});
     Window target(kTarget);
