@@ -71,23 +71,13 @@ const Strings kThree = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏ�
 
 class SettingsDialog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testkit::App();
-        EditForm = new TEditForm(&testkit::App());
-        EditForm->DoCreate();
-        SetTitle = new TSetTitle(&testkit::App());
-        SetTitle->DoCreate();
-    }
+    void SetUp() override { CreateDialogs(); }
     void TearDown() override {
         platform::hooks().shellAbout = nullptr;
         platform::hooks().winHelp = nullptr;
-        delete SetTitle;
-        delete EditForm;
         delete VTform;
-        SetTitle = nullptr;
-        EditForm = nullptr;
         VTform = nullptr;
-        testkit::Pump(20);
+        DestroyDialogs();
     }
 };
 

@@ -19,12 +19,7 @@ namespace {
 
 class PadCommands : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        testkit::App();
-        // The dialogs, created as the program creates them but not as main form.
-        if (!EditForm) (EditForm = new TEditForm(&testkit::App()))->DoCreate();
-        if (!SetTitle) (SetTitle = new TSetTitle(&testkit::App()))->DoCreate();
-    }
+    static void SetUpTestSuite() { dialogkit::CreateDialogs(); }
     void SetUp() override {
         testkit::ReleaseModifiers();
         pad = new TVTform(&testkit::App());

@@ -48,20 +48,8 @@ const Strings kFixed = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏ�
 
 class AddTargetDialog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testkit::App();
-        EditForm = new TEditForm(&testkit::App());
-        EditForm->DoCreate();
-        SetTitle = new TSetTitle(&testkit::App());
-        SetTitle->DoCreate();
-    }
-    void TearDown() override {
-        delete SetTitle;
-        delete EditForm;
-        SetTitle = nullptr;
-        EditForm = nullptr;
-        testkit::Pump(20);
-    }
+    void SetUp() override { CreateDialogs(); }
+    void TearDown() override { DestroyDialogs(); }
 
     // The plain show of the settings dialog's add button, without that dialog.
     static void ShowDialog() {

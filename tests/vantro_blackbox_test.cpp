@@ -16,16 +16,8 @@ namespace {
 
 const char kTarget[] = "C:\\ - ｴｸｽﾌﾟﾛｰﾗ";
 
-class Vantro : public ::testing::Test {
+class Vantro : public testkit::VantroTest {
 protected:
-    void SetUp() override {
-        testkit::ReleaseModifiers();
-        SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
-    }
-    void TearDown() override {
-        proc.Kill();
-        testkit::ReleaseModifiers();
-    }
     // Waits until the pad is docked (non-zero width) and returns its rectangle.
     RECT WaitDocked(HWND pad, bool docked = true) {
         RECT r{};
@@ -37,7 +29,6 @@ protected:
             5000);
         return r;
     }
-    VantroProcess proc;
 };
 
 TEST_F(Vantro, DocksOnTheCaptionBarOfATargetAndHidesElsewhere) {

@@ -22,16 +22,8 @@ POINT Centre(HWND wnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-class Commands : public ::testing::Test {
+class Commands : public testkit::VantroTest {
 protected:
-    void SetUp() override {
-        testkit::ReleaseModifiers();
-        SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
-    }
-    void TearDown() override {
-        proc.Kill();
-        testkit::ReleaseModifiers();
-    }
 
     // Starts the program and docks its pad on `target`.
     void StartDocked(Window& target) {
@@ -115,7 +107,6 @@ protected:
         PostMessageA(notify, kTrayMessage, 1, mouse);
     }
 
-    VantroProcess proc;
     HWND pad = nullptr;
 };
 

@@ -113,6 +113,16 @@ void VantroProcess::Kill() {
     FPi = PROCESS_INFORMATION{};
 }
 
+void VantroTest::SetUp() {
+    ReleaseModifiers();
+    SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
+void VantroTest::TearDown() {
+    proc.Kill();
+    ReleaseModifiers();
+}
+
 KeyHook* KeyHook::self = nullptr;
 
 KeyHook::KeyHook() {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -59,6 +61,16 @@ private:
     static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp);
     static KeyHook* self;
     HHOOK hook = nullptr;
+};
+
+// A test of the real program: no modifier held and the pointer parked in a
+// corner before it (a window mapped under the pointer would make Wine drop
+// injected modifiers); the program killed and the keys released after it.
+class VantroTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    VantroProcess proc;
 };
 
 // The whole content of a file, or "" when it cannot be read.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "dialogs/ListEdit.h"
+#include "dialogs/TitleSet.h"
 #include "tests/support/testkit.h"
 
 namespace dialogkit {
@@ -121,6 +123,20 @@ void Hold(const char* what) {
         std::fflush(stdout);
         PumpApp(std::atoi(ms));
     }
+}
+
+void CreateDialogs() {
+    testkit::App();
+    if (!EditForm) (EditForm = new TEditForm(&testkit::App()))->DoCreate();
+    if (!SetTitle) (SetTitle = new TSetTitle(&testkit::App()))->DoCreate();
+}
+
+void DestroyDialogs() {
+    delete SetTitle;
+    delete EditForm;
+    SetTitle = nullptr;
+    EditForm = nullptr;
+    testkit::Pump(20);
 }
 
 } // namespace dialogkit

@@ -31,6 +31,11 @@ POINT MenuPoint(vcl::TCustomForm* form, int index);
 void ClickCloseBox(HWND wnd);
 RECT ChildRect(HWND child);
 std::string WindowText(HWND wnd);
+// Creates the settings and add-target dialogs as the program does (owned by the
+// application, hidden), without making either the main form.
+void CreateDialogs();
+// Frees them again and clears their globals.
+void DestroyDialogs();
 // With VANTRO_HOLD_MS set, pauses so that a screenshot can be taken.
 void Hold(const char* what);
 
