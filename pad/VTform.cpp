@@ -363,16 +363,22 @@ void TVTform::SetExclusiveButtons(bool exclusive) {
     if (shiftWasDown && !ShiftBtn->Down()) BtnOnOff(ShiftBtn);
 }
 
-void TVTform::SetMenu() {
-    // Nothing to edit once the close has freed the list (a tray click queued
-    // behind the close).
-    if (!EditForm || EditForm->Visible() || !Targets) return;
+TModalResult TVTform::RunSettingsDialog() {
+    // The pad hides first: no modifier stays held while the dialog has the
+    // keyboard (a latched Ctrl would turn typing in it into shortcuts).
     HideForm();
     EditForm->TargetEditList->Items().Assign(*Targets);
     Timer1->SetEnabled(false);
     EditForm->Opt_all->SetChecked(OptAll);
     EditForm->NoBoth->SetChecked(OptNoBoth);
-    const TModalResult result = EditForm->ShowModal();
+    return EditForm->ShowModal();
+}
+
+void TVTform::SetMenu() {
+    // Nothing to edit once the close has freed the list (a tray click queued
+    // behind the close).
+    if (!EditForm || EditForm->Visible() || !Targets) return;
+    const TModalResult result = RunSettingsDialog();
     // The dialog's quit item may have ended the program meanwhile.
     if (!Targets) return;
     if (result == mrOk) {
@@ -387,14 +393,8 @@ void TVTform::SetMenu() {
 
 void TVTform::AddTargetClick(TObject*) {
     if (!Targets) return;
-    // No modifier stays held while the dialog has the keyboard: a latched Ctrl
-    // would turn typing in it into shortcuts.
-    HideForm();
-    EditForm->TargetEditList->Items().Assign(*Targets);
-    Timer1->SetEnabled(false);
-    EditForm->Opt_all->SetChecked(OptAll);
-    EditForm->NoBoth->SetChecked(OptNoBoth);
-    const TModalResult result = EditForm->ShowModal();
+    const TModalResult result = RunSettingsDialog();
+    // The boxes show the stored options again; this path takes only the list.
     EditForm->Opt_all->SetChecked(OptAll);
     EditForm->NoBoth->SetChecked(OptNoBoth);
     if (!Targets) return;
