@@ -205,3 +205,32 @@ TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
     release.join();
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
 }
+TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
+    // The platform's own code page 932 profile calls are the measure: for
+    // every text, the wide road leaves the same bytes in the file and reads
+    // the same text back. The odd ones: a lone lead byte (here it pairs with
+    // the closing bracket), a byte no character starts with, the NEC rows that
+    // duplicate other codes, a trail byte 5C.
+    const char* const texts[] = {"ab\x81", "\x81", "\xFF", "\xED\x40\x87\x9A", "表ソ", " ﾒﾓ帳 ", "｢｣", ""};
+    WideFolder folder;
+    const std::wstring mine = folder.Dir() + L"wide.ini";
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(mine);
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string reference = std::string(temp) + "vantro-cp932-" + std::to_string(GetCurrentProcessId()) + ".ini";
+    DeleteFileA(reference.c_str());
+    int i = 0;
+    for (const char* text : texts) {
+        const std::string key = "k" + std::to_string(i++);
+        ini.WriteText("S", key, text);
+        const std::string stored = std::string("\xA2") + text + "\xA3";
+        ASSERT_TRUE(WritePrivateProfileStringA("S", key.c_str(), stored.c_str(), reference.c_str()));
+        char back[256] = "";
+        GetPrivateProfileStringA("S", key.c_str(), "", back, sizeof back, reference.c_str());
+        EXPECT_EQ(ini.ReadText("S", key, "default"), vcl::ini::Unbracketed(back)) << key;
+    }
+    std::wstring referenceW = WideFrom932(reference);
+    EXPECT_EQ(ReadBytes(mine), ReadBytes(referenceW));
+    DeleteFileA(reference.c_str());
+}
