@@ -1,5 +1,7 @@
 #include "framework/Platform.h"
 
+#include <string>
+
 namespace platform {
 
 Hooks& hooks() {
@@ -20,6 +22,21 @@ BOOL SetForeground(HWND wnd) {
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     if (hooks().messageBox) return hooks().messageBox(owner, text, caption, type);
     return ::MessageBoxA(owner, text, caption, type);
+}
+
+int ShowMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (hooks().messageBoxW) return hooks().messageBoxW(owner, text, caption, type);
+    if (hooks().messageBox) {
+        const auto narrow = [](const wchar_t* wide) {
+            const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, "?", nullptr);
+            std::string bytes(n > 0 ? static_cast<std::size_t>(n) : 1u, '\0');
+            if (n > 0) WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, -1, &bytes[0], n, "?", nullptr);
+            bytes.resize(bytes.size() - 1);  // the terminator
+            return bytes;
+        };
+        return hooks().messageBox(owner, narrow(text).c_str(), narrow(caption).c_str(), type);
+    }
+    return ::MessageBoxW(owner, text, caption, type);
 }
 
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {

@@ -2,9 +2,12 @@
 
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 
 #include "dialogs/ListEdit.h"
 #include "framework/Platform.h"
+#include "pad/SettingsGuard.h"
+#include "settings/WideProfile.h"
 #include "resources/VTform.layout.h"
 
 namespace vcl {
@@ -136,21 +139,58 @@ void TVTform::FormCreate(TObject*) {
 }
 
 void TVTform::LoadSettings() {
+    // A file that another program holds open reads as if it were missing: the
+    // pad would start with the defaults and write them over the user's list.
+    FSettingsUnread = !IniG->WaitUntilReadable(kSettingsReadWait);
+    if (FSettingsUnread) {
+        // Run with the defaults, keep that file unless the settings are
+        // changed, and say so once.
+        FStartSettings = CurrentSettings();
+        if (FStartSettings.targets.empty())
+            FStartSettings.targets.assign(std::begin(kDefaultTargets), std::end(kDefaultTargets));
+        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        return;
+    }
     OptAll = IniG->ReadFlag("Target", "All", false);
     OptNoBoth = IniG->ReadFlag("Pad", "NoBoth", false);
     IniG->ReadTextList("Target", "List", *Targets);
 }
 
 void TVTform::SaveSettings() {
+    if (!SettingsToWrite(FSettingsUnread, FStartSettings, CurrentSettings())) return;
     IniG->WriteFlag("Target", "All", OptAll);
     IniG->WriteTextList("Target", "List", *Targets);
     IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+    FSettingsUnread = false;  // the file holds the pad's settings now
 }
 
-void TVTform::FormClose(TObject*, TCloseAction&) {
-    // A failed write leaves here with the error: the close does not happen and
-    // the list stays, so a later close can try again.
-    SaveSettings();
+PadSettingsValues TVTform::CurrentSettings() const {
+    PadSettingsValues values;
+    values.all = OptAll;
+    values.noBoth = OptNoBoth;
+    if (Targets) values.targets = Targets->Items();
+    return values;
+}
+
+int TVTform::ShowSettingsBox(const std::wstring& text, UINT type) {
+    const std::wstring caption = ini::WideFrom932(Application ? Application->Title() : std::string());
+    return platform::ShowMessageBoxW(Application ? Application->Handle() : nullptr, text.c_str(),
+                                     caption.c_str(), type);
+}
+
+void TVTform::FormClose(TObject*, TCloseAction& action) {
+    // A failed write asks whether to end without saving. No keeps the pad
+    // running with its list, so that a later close can try again.
+    try {
+        SaveSettings();
+    } catch (const Exception&) {
+        const int answer = ShowSettingsBox(SettingsWriteFailedText(IniG->FullPathW()),
+                                           MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            action = caNone;
+            return;
+        }
+    }
     FSettingsSaved = true;
     Targets.reset();
 }

@@ -13,6 +13,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "pad/SettingsGuard.h"
 #include "settings/IniGT.h"
 
 namespace vcl {
@@ -98,9 +99,13 @@ public:
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    // Reads the options and the target list from the settings file.
+    // Reads the options and the target list from the settings file. A file
+    // that stays held by another program is not read: the pad runs with the
+    // defaults and tells the user once.
     void LoadSettings();
-    // Writes them back; a failed write raises the settings file's error.
+    // Writes them back; a failed write raises the settings file's error. After
+    // a start whose file could not be read, it writes only settings the user
+    // changed, so that file is not overwritten with the defaults.
     void SaveSettings();
 
 private:
@@ -112,6 +117,15 @@ private:
     // Hides the pad, fills the settings dialog from the pad's state with the
     // poll stopped, and shows it modally.
     TModalResult RunSettingsDialog();
+
+    // The settings as they are now.
+    PadSettingsValues CurrentSettings() const;
+    // A message box about the settings file, captioned like every error box.
+    int ShowSettingsBox(const std::wstring& text, UINT type);
+    // The settings file was there at start but could not be read; the
+    // settings the pad started with instead.
+    bool FSettingsUnread = false;
+    PadSettingsValues FStartSettings;
 
     // The settings were written at the end of the session (or by the close).
     bool FSettingsSaved = false;

@@ -3,46 +3,17 @@
 #include <windows.h>
 
 #include "settings/IniRules.h"
+#include "settings/WideProfile.h"
 
 namespace vcl {
 
 namespace {
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
-
-// The first read uses this buffer; a value that fills it is read again with a
-// buffer twice as large, up to the last size, so long values come back whole.
-constexpr DWORD kFirstValueBuffer = 1024;
-constexpr DWORD kLastValueBuffer = 64u * 1024u * 1024u;
-
-// The Windows directory is asked for with this buffer first.
-constexpr UINT kWindowsDirBuffer = 150;
-
-std::string ModulePath() {
-    if (const auto& hook = IniGTModulePathHook()) return hook();
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        // A full buffer means the path was cut: try again with more room.
-        if (n < path.size() || path.size() >= 32768) {
-            path.resize(n < path.size() ? n : path.size());
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string WindowsDirectory() {
-    std::string dir(kWindowsDirBuffer, '\0');
-    UINT n = GetWindowsDirectoryA(&dir[0], kWindowsDirBuffer);
-    if (n >= kWindowsDirBuffer) {
-        // It did not fit; n is the size it needs, terminator included.
-        dir.assign(n, '\0');
-        n = GetWindowsDirectoryA(&dir[0], n);
-        if (n >= dir.size()) n = 0;
-    }
-    dir.resize(n);
-    return dir;
+// The executable's path as the platform knows it (or as a test stands it in).
+std::wstring ModulePath() {
+    if (const auto& hook = IniGTModulePathHookW()) return hook();
+    if (const auto& hook = IniGTModulePathHook()) return ini::WideFrom932(hook());
+    return ini::ModuleFileName();
 }
 
 } // namespace
@@ -52,31 +23,27 @@ std::function<std::string()>& IniGTModulePathHook() {
     return hook;
 }
 
+std::function<std::wstring()>& IniGTModulePathHookW() {
+    static std::function<std::wstring()> hook;
+    return hook;
+}
+
 // --- TIniFile --------------------------------------------------------------
 
-TIniFile::TIniFile(const std::string& fullPath) : FFileName(fullPath) {}
+TIniFile::TIniFile(const std::string& fullPath)
+    : FFileNameW(ini::WideFrom932(fullPath)), FFileName(fullPath) {}
+
+TIniFile::TIniFile(const std::wstring& fullPath)
+    : FFileNameW(fullPath), FFileName(ini::Cp932From(fullPath)) {}
 
 std::string TIniFile::ReadValue(const std::string& section, const std::string& key,
                                 const std::string& def) {
-    std::string buffer;
-    DWORD size = kFirstValueBuffer;
-    for (;;) {
-        buffer.assign(size, '\0');
-        const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(),
-                                                 &buffer[0], size, FFileName.c_str());
-        // A value that was cut is reported as size - 1 bytes (and so is one
-        // that fits exactly); only a shorter answer is known to be whole.
-        if (n < size - 1 || size >= kLastValueBuffer) {
-            buffer.resize(n < size ? n : size - 1);
-            return buffer;
-        }
-        size *= 2;
-    }
+    return ini::ReadProfileString(FFileNameW, section, key, def);
 }
 
 void TIniFile::WriteValue(const std::string& section, const std::string& key,
                           const std::string& value) {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FFileName.c_str()))
+    if (!ini::WriteProfileString(FFileNameW, section, key, value))
         throw Exception(FFileName + " に書き込めません");
 }
 
@@ -104,7 +71,9 @@ TIniGT::~TIniGT() = default;
 
 void TIniGT::Loaded() {
     TComponent::Loaded();
-    if (FFileName.empty()) SetFileName(ini::DefaultIniName(ModulePath(), IsLeadByte));
+    // The executable's own name, taken from its wide path, so that a name code
+    // page 932 cannot hold still finds its file.
+    if (FFileName.empty()) SetFileNameW(ini::DefaultIniName(ModulePath()));
 }
 
 void TIniGT::SetDefaultDir(TIniGTDefaultDir value) {
@@ -113,20 +82,32 @@ void TIniGT::SetDefaultDir(TIniGTDefaultDir value) {
 }
 
 void TIniGT::SetFileName(const std::string& name) {
-    std::string fullPath;
-    if (ini::HasDirectoryPart(name, IsLeadByte)) {
+    // The lead-byte scan and the UTF-16 scan agree on every code page 932
+    // name, so the name is placed by its wide form.
+    FormPath(ini::WideFrom932(name), name);
+}
+
+void TIniGT::SetFileNameW(const std::wstring& name) { FormPath(name, ini::Cp932From(name)); }
+
+void TIniGT::FormPath(const std::wstring& name, const std::string& storedName) {
+    std::wstring fullPath;
+    if (ini::HasDirectoryPart(name)) {
         fullPath = name;
     } else {
         switch (FDefaultDir) {
-        case ddApplication: fullPath = ini::DirectoryPart(ModulePath(), IsLeadByte) + name; break;
-        case ddWindows: fullPath = WindowsDirectory() + "\\" + name; break;
+        case ddApplication: fullPath = ini::DirectoryPart(ModulePath()) + name; break;
+        case ddWindows: fullPath = ini::WindowsDirectory() + L"\\" + name; break;
         default: fullPath = name; break;
         }
     }
     // The new profile object is made before the old one goes, so the component
     // always has one.
     FIniFile.reset(new TIniFile(fullPath));
-    FFileName = name;
+    FFileName = storedName;
+}
+
+bool TIniGT::WaitUntilReadable(unsigned waitMs) {
+    return ini::WaitUntilReadable(FIniFile->FileNameW(), waitMs) != ini::FileReadState::Held;
 }
 
 bool TIniGT::ReadFlag(const std::string& section, const std::string& key, bool def) {

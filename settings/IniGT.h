@@ -27,9 +27,15 @@ enum TIniGTDefaultDir : unsigned char {
 // and numbers. Constructing or freeing it never touches the file.
 class TIniFile {
 public:
+    // The path in code page 932, or as the platform's wide path (which may hold
+    // characters that code page 932 cannot).
     explicit TIniFile(const std::string& fullPath);
+    explicit TIniFile(const std::wstring& fullPath);
 
+    // The path in code page 932 (a character it cannot hold shows as "?").
     const std::string& FileName() const { return FFileName; }
+    // The path as the platform knows it.
+    const std::wstring& FileNameW() const { return FFileNameW; }
 
     // The stored text of a key, or `def` when the file, section or key is
     // missing. Values of any length come back whole.
@@ -46,6 +52,7 @@ public:
     void WriteFlag(const std::string& section, const std::string& key, bool value);
 
 private:
+    std::wstring FFileNameW;
     std::string FFileName;
 };
 
@@ -67,7 +74,19 @@ public:
     // Stores the name and forms the full path: a name with a directory part is
     // used as it is; a bare one is placed according to DefaultDir.
     void SetFileName(const std::string& name);
+    // The same for a name given as the platform's wide text; FileName then
+    // holds its code page 932 form.
+    void SetFileNameW(const std::wstring& name);
+    // The full path in code page 932 (a character it cannot hold shows as "?").
     const std::string& FullPath() const { return FIniFile->FileName(); }
+    // The full path as the platform knows it: the one to show the user.
+    const std::wstring& FullPathW() const { return FIniFile->FileNameW(); }
+
+    // False when the file is there but cannot be read (another program holds
+    // it open without sharing), after probing again for up to `waitMs`
+    // milliseconds. A missing file counts as readable: its reads give the
+    // defaults, which is what it holds.
+    bool WaitUntilReadable(unsigned waitMs);
 
     bool ReadFlag(const std::string& section, const std::string& key, bool def);
     void WriteFlag(const std::string& section, const std::string& key, bool value);
@@ -83,13 +102,18 @@ public:
     void WriteTextList(const std::string& section, const std::string& name, const TStringList& list);
 
 private:
+    // Forms the full path from a name (see SetFileName) and stores both.
+    void FormPath(const std::wstring& name, const std::string& storedName);
+
     std::unique_ptr<TIniFile> FIniFile;
     TIniGTDefaultDir FDefaultDir = ddApplication;
     std::string FFileName;
 };
 
 // The full path of the running executable, as TIniGT sees it. Empty means the
-// platform's own answer; a test may install a stand-in to try other names.
+// platform's own answer; a test may install a stand-in to try other names, in
+// code page 932 or, with the wide hook (which goes first), in UTF-16.
 std::function<std::string()>& IniGTModulePathHook();
+std::function<std::wstring()>& IniGTModulePathHookW();
 
 } // namespace vcl

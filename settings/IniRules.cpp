@@ -131,6 +131,28 @@ std::string DefaultIniName(const std::string& exePath, LeadBytePredicate isLead)
     return exePath.substr(parts.dirEnd, end - parts.dirEnd) + ".ini";
 }
 
+NameParts ScanName(const std::wstring& path) {
+    NameParts parts;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const wchar_t c = path[i];
+        if (c == L':' || c == L'\\') {
+            parts.dirEnd = i + 1;
+            parts.dot = std::string::npos;
+        } else if (c == L'.') {
+            parts.dot = i;
+        }
+    }
+    return parts;
+}
+
+std::wstring DirectoryPart(const std::wstring& path) { return path.substr(0, ScanName(path).dirEnd); }
+
+std::wstring DefaultIniName(const std::wstring& exePath) {
+    const NameParts parts = ScanName(exePath);
+    const std::size_t end = parts.dot == std::string::npos ? exePath.size() : parts.dot;
+    return exePath.substr(parts.dirEnd, end - parts.dirEnd) + L".ini";
+}
+
 std::string ListCountKey(const std::string& name) { return name + ".Count"; }
 
 std::string ListEntryKey(const std::string& name, int32_t index) {

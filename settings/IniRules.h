@@ -62,6 +62,15 @@ std::string DirectoryPart(const std::string& path, LeadBytePredicate isLead);
 // extension replaced by ".ini" ("D:\TOOLS\MY.PAD.EXE" gives "MY.PAD.ini").
 std::string DefaultIniName(const std::string& exePath, LeadBytePredicate isLead);
 
+// The same rules for a UTF-16 path, as the platform's wide calls give it. A
+// UTF-16 unit that stands for ":", "\" or "." is always that character, so no
+// lead-byte rule is needed; the results match those of the byte scan above for
+// every path that code page 932 can hold.
+NameParts ScanName(const std::wstring& path);
+inline bool HasDirectoryPart(const std::wstring& name) { return ScanName(name).dirEnd > 0; }
+std::wstring DirectoryPart(const std::wstring& path);
+std::wstring DefaultIniName(const std::wstring& exePath);
+
 // Text lists: the count key and the entry keys of list `name`.
 std::string ListCountKey(const std::string& name);
 std::string ListEntryKey(const std::string& name, int32_t index);

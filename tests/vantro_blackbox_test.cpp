@@ -149,7 +149,7 @@ TEST_F(Vantro, AFailedSaveKeepsTheProgramRunningUntilASaveWorks) {
     GetWindowTextA(box, caption, sizeof caption);
     EXPECT_STREQ(caption, "Vantro Pad");
     EXPECT_TRUE(proc.Running());
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);  // not ending without saving
     testkit::Pump(300);
     EXPECT_TRUE(proc.Running());
     CloseHandle(lock);

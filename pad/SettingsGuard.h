@@ -1,0 +1,38 @@
+// How the pad deals with a settings file it cannot read or write: the
+// decisions and the messages, apart from the pad form so that tests can call
+// them without windows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vcl {
+
+// How long the pad waits at start for a settings file that another program
+// holds open (a backup or sync tool, a virus scanner) before it gives up.
+constexpr unsigned kSettingsReadWait = 3000;
+
+// The three settings the pad keeps.
+struct PadSettingsValues {
+    bool all = false;
+    bool noBoth = false;
+    std::vector<std::string> targets;
+    bool operator==(const PadSettingsValues& o) const {
+        return all == o.all && noBoth == o.noBoth && targets == o.targets;
+    }
+    bool operator!=(const PadSettingsValues& o) const { return !(*this == o); }
+};
+
+// Whether a save writes the settings. Always when the file was read at start.
+// When it could not be read, the pad runs with the defaults, and the file
+// still holds the user's own settings: it is written only once the settings
+// differ from those the pad started with, that is when the user changed them.
+bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const PadSettingsValues& now);
+
+// The message that the file could not be read (once, at start), and the
+// question after a failed write: "<path> に書き込めません." followed by whether
+// to end without saving. The path is the platform's own, as the user sees it.
+std::wstring SettingsReadFailedText(const std::wstring& path);
+std::wstring SettingsWriteFailedText(const std::wstring& path);
+
+} // namespace vcl

@@ -1,0 +1,172 @@
+// The pad with a settings file it cannot read at start or cannot write at
+// close, in the pad's own process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pad/VTform.h"
+#include "settings/WideProfile.h"
+#include "tests/support/blackbox.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+
+namespace {
+
+// The pad's settings file is this test program's name with ".ini", next to it.
+std::string PadIni() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.rfind('.')) + ".ini";
+}
+
+const char kFiveEntries[] =
+    "[Target]\r\nAll=0\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\nList.3=｢d｣\r\n"
+    "List.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n";
+
+// Records the boxes shown through the seam, in UTF-16, and answers them.
+struct WideBoxes {
+    struct Box {
+        std::wstring text, caption;
+        UINT type;
+    };
+    explicit WideBoxes(int answer = IDOK) : answer(answer) {
+        platform::hooks().messageBoxW = [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+            boxes.push_back(Box{text, caption, type});
+            return this->answer;
+        };
+    }
+    ~WideBoxes() { platform::hooks().messageBoxW = nullptr; }
+    int answer;
+    std::vector<Box> boxes;
+};
+
+std::wstring W(const std::string& cp932) { return ini::WideFrom932(cp932); }
+
+class PadSettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileA(PadIni().c_str()); }
+    void TearDown() override {
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        delete pad;
+        DeleteFileA(PadIni().c_str());
+    }
+    void Create() {
+        pad = new TVTform(&testkit::App());
+        pad->DoCreate();
+        pad->Timer1->SetEnabled(false);
+    }
+    // Holds the settings file open without sharing, as a backup tool may.
+    void Hold() {
+        held = CreateFileA(PadIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    void Release() {
+        CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+    }
+    TVTform* pad = nullptr;
+    HANDLE held = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Hold();
+    WideBoxes boxes;
+    Create();
+    // The defaults, and one error box that names the file.
+    ASSERT_EQ(pad->Targets->Count(), 3);
+    EXPECT_EQ((*pad->Targets)[0], "ｴｸｽﾌﾟﾛｰﾗ");
+    EXPECT_FALSE(pad->OptNoBoth);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.find(W(PadIni() + " を読み込めません.")), 0u);
+    EXPECT_EQ(boxes.boxes[0].caption, W("Vantro Pad"));
+    EXPECT_EQ(boxes.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+
+    // The other program lets go; the user ends the pad without changing anything.
+    Release();
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    EXPECT_NE(action, caNone);
+    EXPECT_FALSE(pad->Targets);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+    EXPECT_EQ(boxes.boxes.size(), 1u) << "told once";
+}
+
+TEST_F(PadSettingsFile, SettingsChangedAfterAHeldStartAreSaved) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Hold();
+    WideBoxes boxes;
+    Create();
+    Release();
+    // Flipped and flipped back: nothing to save.
+    pad->NoBothClick(pad->NoBoth);
+    pad->NoBothClick(pad->NoBoth);
+    pad->SaveSettings();
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+    // A real change is the user's word: it is written, with the list the pad runs with.
+    pad->Opt_all2Click(pad->Opt_all2);
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()),
+              "[Target]\r\nAll=1\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
+              "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\nList.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=0\r\n");
+}
+
+TEST_F(PadSettingsFile, AFileReleasedSoonAfterStartIsRead) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Hold();
+    HANDLE h = held;
+    held = INVALID_HANDLE_VALUE;
+    HANDLE releaser = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            Sleep(500);
+            CloseHandle(static_cast<HANDLE>(p));
+            return 0;
+        },
+        h, 0, nullptr);
+    WideBoxes boxes;
+    Create();
+    WaitForSingleObject(releaser, 10000);
+    CloseHandle(releaser);
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(pad->Targets->Count(), 5);
+    EXPECT_EQ((*pad->Targets)[4], "ﾒﾓ帳");
+    EXPECT_TRUE(pad->OptNoBoth);
+}
+
+TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSaving) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Create();
+    pad->Targets->Delete(0);
+    Hold();
+    {
+        // No: the pad goes on with its list, and the question names the file.
+        WideBoxes boxes(IDNO);
+        TCloseAction action = caHide;
+        pad->FormClose(pad, action);
+        EXPECT_EQ(action, caNone);
+        ASSERT_TRUE(pad->Targets);
+        EXPECT_EQ(pad->Targets->Count(), 4);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text.find(W(PadIni() + " に書き込めません.")), 0u);
+        EXPECT_EQ(boxes.boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+        EXPECT_EQ(boxes.boxes[0].caption, W("Vantro Pad"));
+    }
+    {
+        // Yes: the close goes ahead without saving.
+        WideBoxes boxes(IDYES);
+        TCloseAction action = caHide;
+        pad->FormClose(pad, action);
+        EXPECT_NE(action, caNone);
+        EXPECT_FALSE(pad->Targets);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    Release();
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+}
+
+} // namespace

@@ -1,0 +1,236 @@
+// The settings file beside a program in a folder whose name code page 932
+// cannot hold, and a settings file that another program holds open: the
+// conversion where the settings component meets the platform, the wide paths,
+// and the read probe.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "settings/IniGT.h"
+#include "settings/IniRules.h"
+#include "settings/WideProfile.h"
+
+using vcl::TIniGT;
+using vcl::TStringList;
+using vcl::ini::Cp932From;
+using vcl::ini::WideFrom932;
+
+namespace {
+
+// "Zoë été 한": ë and é have no code page 932 form, nor has the Hangul syllable.
+const std::wstring kFolderName = L"Zo\u00EB \u00E9t\u00E9 \uD55C";
+
+std::wstring TempDirW() {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    return temp;
+}
+
+// A fresh folder named kFolderName inside a private one, removed with its files.
+class WideFolder {
+public:
+    WideFolder() {
+        FParent = TempDirW() + L"vantro-wide-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                  std::to_wstring(++serial);
+        CreateDirectoryW(FParent.c_str(), nullptr);
+        FDir = FParent + L"\\" + kFolderName + L"\\";
+        CreateDirectoryW(FDir.c_str(), nullptr);
+    }
+    ~WideFolder() {
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((FDir + L"*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do DeleteFileW((FDir + found.cFileName).c_str());
+            while (FindNextFileW(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryW(FDir.c_str());
+        RemoveDirectoryW(FParent.c_str());
+    }
+    const std::wstring& Dir() const { return FDir; }  // ends in "\"
+
+private:
+    static int serial;
+    std::wstring FParent, FDir;
+};
+int WideFolder::serial = 0;
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+// Holds a file open without sharing, as a backup tool or a virus scanner may.
+HANDLE Hold(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TStringList List(std::initializer_list<const char*> items) {
+    TStringList l;
+    for (const char* s : items) l.Add(s);
+    return l;
+}
+
+const char kFirstRunFile[] =
+    "[Target]\r\nAll=0\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
+    "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n[Pad]\r\nNoBoth=0\r\n";
+
+} // namespace
+
+TEST(Cp932Boundary, TheProgramsTextsConvertBothWaysUnchanged) {
+    // Expected forms are the code page's own: ｢ and ｣ are the single bytes A2
+    // and A3 and the characters U+FF62 and U+FF63.
+    const struct { std::string bytes; std::wstring wide; } cases[] = {
+        {"\xA2\xD2\xD3\x92\xA0\xA3", L"\uFF62\uFF92\uFF93\u5E33\uFF63"},  // ｢ﾒﾓ帳｣
+        {"\x95\x5C", L"\u8868"},                                        // 表: trail byte 5C
+        {"\x83\x5C\x83\x74\x83\x67", L"\u30BD\u30D5\u30C8"},            // ソフト
+        {"\x87\x40\x81\x60", L"\u2460\uFF5E"},                          // ①～
+        {"C:\\a b\\x.ini", L"C:\\a b\\x.ini"},
+        {"", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WideFrom932(c.bytes), c.wide);
+        EXPECT_EQ(Cp932From(c.wide), c.bytes);
+    }
+    // The program's own literals are those bytes.
+    EXPECT_EQ(std::string("｢ﾒﾓ帳｣"), cases[0].bytes);
+    // What code page 932 cannot hold becomes "?", one per character.
+    EXPECT_EQ(Cp932From(kFolderName), "Zo? ?t? ?");
+}
+
+TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
+    WideFolder folder;
+    const std::wstring path = folder.Dir() + L"vantro.ini";
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(path);
+    EXPECT_EQ(ini.FullPathW(), path);
+
+    // Nothing there yet: the defaults, and no file made by reading.
+    EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", true));
+    EXPECT_TRUE(ini.WaitUntilReadable(0));
+    EXPECT_EQ(ReadBytes(path), "<missing>");
+
+    ini.WriteFlag("Target", "All", false);
+    ini.WriteTextList("Target", "List", List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
+    ini.WriteFlag("Pad", "NoBoth", false);
+    // An ANSI file in code page 932 without a byte-order mark, line for line.
+    EXPECT_EQ(ReadBytes(path), kFirstRunFile);
+
+    // A file written by hand (or by an older version) in code page 932 reads back byte for byte.
+    ASSERT_TRUE(WriteBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表ソ｣\r\n[Pad]\r\nNoBoth=1\r\n"));
+    TStringList list;
+    ini.ReadTextList("Target", "List", list);
+    EXPECT_EQ(list, List({" ﾒﾓ帳 ", "表ソ"}));
+    EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
+    // Its other lines stay as they are when one value changes.
+    ini.WriteText("Target", "List.1", "①～");
+    EXPECT_EQ(ReadBytes(path), "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢①～｣\r\n[Pad]\r\nNoBoth=1\r\n");
+}
+
+TEST(WidePath, TheExecutablesNameAndFolderAreKeptWhole) {
+    WideFolder folder;
+    const std::wstring exe = folder.Dir() + L"\uD55C.pad.exe";  // 한.pad.exe
+    vcl::IniGTModulePathHookW() = [exe] { return exe; };
+    TIniGT ini(nullptr);
+    ini.SetLoading(true);
+    ini.SetDefaultDir(vcl::ddApplication);
+    EXPECT_EQ(ini.FullPathW(), folder.Dir());  // the empty name: the directory itself
+    ini.Loaded();
+    EXPECT_EQ(ini.FullPathW(), folder.Dir() + L"\uD55C.pad.ini");
+    EXPECT_EQ(ini.FileName(), "?.pad.ini");  // the name in code page 932, as far as it goes
+    // A bare name in code page 932 goes beside the executable too.
+    ini.SetFileName("表.ini");
+    EXPECT_EQ(ini.FullPathW(), folder.Dir() + L"\u8868.ini");
+    ini.WriteNumber("S", "n", 7);
+    EXPECT_EQ(ReadBytes(folder.Dir() + L"\u8868.ini"), "[S]\r\nn=7\r\n");
+    vcl::IniGTModulePathHookW() = nullptr;
+}
+
+TEST(WidePath, AFailedWriteNamesThePath) {
+    WideFolder folder;
+    const std::wstring path = folder.Dir() + L"no such folder\\vantro.ini";
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(path);
+    try {
+        ini.WriteFlag("Target", "All", true);
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const vcl::Exception& e) {
+        // The error's own text is code page 932; the whole path is FullPathW.
+        EXPECT_EQ(e.Message(), Cp932From(path) + " に書き込めません");
+    }
+    EXPECT_EQ(ini.FullPathW(), path);
+}
+
+TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
+    WideFolder folder;
+    const std::wstring path = folder.Dir() + L"vantro.ini";
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(path);
+    ASSERT_TRUE(WriteBytes(path, "[Pad]\r\nNoBoth=1\r\n"));
+    EXPECT_TRUE(ini.WaitUntilReadable(0));
+
+    HANDLE held = Hold(path);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // The profile read cannot tell: it answers the default, as for a missing file.
+    EXPECT_FALSE(ini.ReadFlag("Pad", "NoBoth", false));
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(ini.WaitUntilReadable(600));
+    EXPECT_GE(GetTickCount64() - start, 550u) << "it kept trying for the time it was given";
+
+    // Let go while it waits: the file is read.
+    std::thread release([held] {
+        Sleep(400);
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(ini.WaitUntilReadable(10000));
+    release.join();
+    EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
+}
+TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
+    // The platform's own code page 932 profile calls are the measure: for
+    // every text, the wide road leaves the same bytes in the file and reads
+    // the same text back. The odd ones: a lone lead byte (here it pairs with
+    // the closing bracket), a byte no character starts with, the NEC rows that
+    // duplicate other codes, a trail byte 5C.
+    const char* const texts[] = {"ab\x81", "\x81", "\xFF", "\xED\x40\x87\x9A", "表ソ", " ﾒﾓ帳 ", "｢｣", ""};
+    WideFolder folder;
+    const std::wstring mine = folder.Dir() + L"wide.ini";
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(mine);
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string reference = std::string(temp) + "vantro-cp932-" + std::to_string(GetCurrentProcessId()) + ".ini";
+    DeleteFileA(reference.c_str());
+    int i = 0;
+    for (const char* text : texts) {
+        const std::string key = "k" + std::to_string(i++);
+        ini.WriteText("S", key, text);
+        const std::string stored = std::string("\xA2") + text + "\xA3";
+        ASSERT_TRUE(WritePrivateProfileStringA("S", key.c_str(), stored.c_str(), reference.c_str()));
+        char back[256] = "";
+        GetPrivateProfileStringA("S", key.c_str(), "", back, sizeof back, reference.c_str());
+        EXPECT_EQ(ini.ReadText("S", key, "default"), vcl::ini::Unbracketed(back)) << key;
+    }
+    std::wstring referenceW = WideFrom932(reference);
+    EXPECT_EQ(ReadBytes(mine), ReadBytes(referenceW));
+    DeleteFileA(reference.c_str());
+}
