@@ -130,6 +130,10 @@ void TVTform::FormCreate(TObject*) {
 
     EraseTaskBar();
     HideForm();
+    // HideForm leaves the width alone before the first docking: the pad starts
+    // at zero width itself, so that a show before the poll docks it (the
+    // settings dialog opened from the tray) brings up no strip away from any window.
+    SetWidth(0);
     SetVisible(false);
     Timer1->SetEnabled(true);
     platform::SetForeground(OwnWnd);
@@ -148,10 +152,12 @@ void TVTform::SaveSettings() {
 }
 
 void TVTform::FormClose(TObject*, TCloseAction&) {
+    // A close that arrives after a successful one (a second close request
+    // already queued) finds the list gone: the settings are saved already.
+    if (!Targets) return;
     // A failed write leaves here with the error: the close does not happen and
     // the list stays, so a later close can try again.
     SaveSettings();
-    FSettingsSaved = true;
     Targets.reset();
 }
 
@@ -208,12 +214,13 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return MA_NOACTIVATE;
     case WM_ENDSESSION:
         // Windows ends the session without closing the pad: save the settings as
-        // a close would, once, and release the keys.
+        // a close would, and release the keys. Every notice saves: the program
+        // may outlive a session end that was not forced, and the user may go on
+        // editing.
         if (wParam) {
-            if (!FSettingsSaved && Targets) {
+            if (Targets) {
                 try {
                     SaveSettings();
-                    FSettingsSaved = true;
                 } catch (const std::exception&) {
                     // No message box while the session ends: it would hold up the shut-down.
                 }

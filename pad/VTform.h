@@ -112,9 +112,6 @@ private:
     // Hides the pad, fills the settings dialog from the pad's state with the
     // poll stopped, and shows it modally.
     TModalResult RunSettingsDialog();
-
-    // The settings were written at the end of the session (or by the close).
-    bool FSettingsSaved = false;
 };
 
 extern TVTform* VTform;
