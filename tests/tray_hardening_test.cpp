@@ -50,33 +50,6 @@ public:
     using TCustomForm::ReadLayout;
 };
 
-// A hidden window that runs `OnMessage` for each WM_APP posted to it.
-class Poster {
-public:
-    Poster() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TrayHardeningPoster";
-        RegisterClassA(&wc);
-        FWnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrA(FWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~Poster() { DestroyWindow(FWnd); }
-    void Post() { PostMessageA(FWnd, WM_APP, 0, 0); }
-    std::function<void()> OnMessage;
-
-private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<Poster*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-        if (m == WM_APP && self && self->OnMessage) {
-            self->OnMessage();
-            return 0;
-        }
-        return DefWindowProcA(w, m, wp, lp);
-    }
-    HWND FWnd = nullptr;
-};
 
 class TrayTrouble : public ::testing::Test {
 protected:
@@ -185,15 +158,6 @@ TEST_F(TrayTrouble, AReAddRefusedAfterTheShellRestartedFallsBackToAModify) {
     EXPECT_EQ(shell.requests, (Strings{"add 1 icon", "mod 1 icon", "mod 1 icon", "del 1 icon"}));
 }
 
-TEST_F(TrayTrouble, AReAddAndModifyBothRefusedStillReportTheError) {
-    TTaskTray* t = Shown();
-    shell.refuse = [](DWORD m) { return m != NIM_DELETE; };
-    ShellRestarts();
-    EXPECT_FALSE(t->InTray());
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "タスクトレイに登録できません.");
-}
-
 TEST_F(TrayTrouble, NoIconWhileShownDeletesWithoutAModifyFirst) {
     TTaskTray* t = Shown();
     shell.refuse = [](DWORD m) { return m == NIM_MODIFY; };
@@ -239,30 +203,6 @@ TEST_F(TrayTrouble, AMouseHandlerThatFreesTheTraysOwnerEndsTheDispatch) {
         EXPECT_TRUE(TrayIDList().empty());
         log.clear();
     }
-}
-
-TEST_F(TrayTrouble, AnOwnerFreedByAPendingMessageEndsTheDispatchBeforeTheHandler) {
-    Strings log;
-    auto* owner = new LayoutForm;
-    auto* t = new TTaskTray(owner);
-    t->SetIconResource("TRAYICON");
-    t->SetRegistered(true);
-    t->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("down"); };
-    Poster poster;
-    poster.OnMessage = [&] {
-        log.push_back("freed");
-        delete owner;
-    };
-    // The press brings the owner to the front and handles what is pending:
-    // a message that frees the owner.
-    platform::hooks().setForegroundWindow = [&](HWND) {
-        poster.Post();
-        return TRUE;
-    };
-    PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
-    EXPECT_TRUE(testkit::WaitFor([&] { return NotifyWindow() == nullptr; }, 3000));
-    testkit::Pump(100);
-    EXPECT_EQ(log, Strings{"freed"});
 }
 
 } // namespace
