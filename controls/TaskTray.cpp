@@ -5,6 +5,7 @@
 #include <exception>
 #include <cstring>
 
+#include "controls/TrayRetry.h"
 #include "framework/Forms.h"
 #include "framework/Platform.h"
 
@@ -32,7 +33,13 @@ struct TrayState {
     // the window is released once that handling is over.
     bool releasePending = false;
     UINT taskbarCreated = 0;
+    // The quiet retries of refused adds: their timer runs on the window.
+    bool retrying = false;
+    DWORD retryStart = 0;
 };
+
+// The notification window's timer for the quiet retries.
+constexpr UINT_PTR RetryTimerID = 1;
 
 // Lives for the whole process, so that components destroyed late never find it gone.
 TrayState& State() {
@@ -83,6 +90,7 @@ void ReleaseNotifyWindowIfUnused() {
     s.releasePending = false;
     TNotifyWindow* window = s.window;
     s.window = nullptr;
+    s.retrying = false; // the timer goes with the window
     delete window;
 }
 
@@ -131,6 +139,27 @@ void TIconImage::LoadFromResourceName(HINSTANCE module, const char* name) {
 
 // -------------------------------------------------------------- TTaskTray
 
+// Notes whether the component is destroyed while one of its mouse dispatches
+// runs (pending messages and the user's handler may free it, or its owner).
+class TTaskTray::TAliveGuard {
+public:
+    explicit TAliveGuard(TTaskTray* tray) : FTray(tray), FOuter(tray->FAliveGuard) { tray->FAliveGuard = this; }
+    ~TAliveGuard() {
+        if (!Gone) FTray->FAliveGuard = FOuter;
+    }
+    TAliveGuard(const TAliveGuard&) = delete;
+    TAliveGuard& operator=(const TAliveGuard&) = delete;
+    // Called by the destructor: this dispatch and every one around it.
+    void MarkGone() {
+        for (TAliveGuard* g = this; g; g = g->FOuter) g->Gone = true;
+    }
+    bool Gone = false;
+
+private:
+    TTaskTray* FTray;
+    TAliveGuard* FOuter;
+};
+
 TTaskTray::TTaskTray(TComponent* owner)
     : TComponent(owner), FIcon(new TIconImage), FData(new NOTIFYICONDATAA{}) {
     FIconID = NextIdentifier();
@@ -139,6 +168,7 @@ TTaskTray::TTaskTray(TComponent* owner)
 }
 
 TTaskTray::~TTaskTray() {
+    if (FAliveGuard) FAliveGuard->MarkGone();
     DeleteIcon();
     auto own = FindTray(this);
     if (own != State().ids.end()) State().ids.erase(own);
@@ -169,8 +199,10 @@ void TTaskTray::SetIcon(const TIconImage* icon) {
         FIcon->Assign(*icon);
         UpdateIcon();
     } else {
-        FIcon->Clear();
+        // The icon leaves the tray before its image goes: a modify with no
+        // icon, if refused, would leave the component shown without one.
         DeleteIcon();
+        FIcon->Clear();
     }
 }
 
@@ -220,9 +252,27 @@ void TTaskTray::UpdateIcon() {
     const size_t length = TipLength(FTipString);
     std::memset(FData->szTip, 0, sizeof FData->szTip);
     std::memcpy(FData->szTip, FTipString.data(), length);
-    if (!platform::ShellNotifyIcon(FInTray ? NIM_MODIFY : NIM_ADD, FData.get()))
+    if (!platform::ShellNotifyIcon(FInTray ? NIM_MODIFY : NIM_ADD, FData.get())) {
+        // While the owner's layout is read the program is starting, perhaps
+        // before the shell's notification area exists (a start at logon): a
+        // refused add is no error then. The icon stays pending and is tried
+        // again quietly.
+        if (!FInTray && IsLoading()) {
+            StartQuietRetry();
+            return;
+        }
         throw EInvalidOperation(ErrShellRefused);
+    }
     FInTray = true;
+    FQuietRetry = false;
+}
+
+void TTaskTray::StartQuietRetry() {
+    FQuietRetry = true;
+    TrayState& s = State();
+    if (s.retrying || !s.window) return;
+    s.retrying = SetTimer(s.window->Handle(), RetryTimerID, TrayRetryIntervalMs, nullptr) != 0;
+    s.retryStart = GetTickCount();
 }
 
 void TTaskTray::DeleteIcon() {
@@ -230,6 +280,7 @@ void TTaskTray::DeleteIcon() {
     if (FInTray) platform::ShellNotifyIcon(NIM_DELETE, FData.get());
     FInTray = false;
     FRegistered = false;
+    FQuietRetry = false;
 }
 
 void TTaskTray::Loaded() {
@@ -246,28 +297,38 @@ void TTaskTray::Notification(TComponent* component, TOperation operation) {
     if (component == FPopupMenuR) FPopupMenuR = nullptr;
 }
 
+// The handlers are called through copies: a handler that frees the component
+// keeps its own captured state until it returns.
+
 void TTaskTray::DblClick(TMouseButton button) {
-    if (OnDblClick) OnDblClick(this, button);
+    if (TButtonDblClick handler = OnDblClick) handler(this, button);
 }
 
 void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    // The pending messages and the handler may destroy this component (its
+    // owner closed, say): nothing of it is touched once it is gone.
+    TAliveGuard alive(this);
     // The owner form takes the foreground first, so that a menu or dialog
     // opened from here closes properly when the user clicks elsewhere.
     if (auto* form = dynamic_cast<TCustomForm*>(Owner())) {
         platform::SetForeground(form->Handle());
         if (Application) Application->ProcessMessages();
+        if (alive.Gone) return;
     }
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+    if (TMouseEvent handler = OnMouseDown) {
+        handler(this, button, shift, x, y);
+        if (alive.Gone) return;
+    }
     if (button == mbLeft && FPopupMenuL) FPopupMenuL->Popup(x, y);
     else if (button == mbRight && FPopupMenuR) FPopupMenuR->Popup(x, y);
 }
 
 void TTaskTray::MouseMove(int x, int y) {
-    if (OnMouseMove) OnMouseMove(this, 0, x, y);
+    if (TMouseMoveEvent handler = OnMouseMove) handler(this, 0, x, y);
 }
 
 void TTaskTray::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    if (TMouseEvent handler = OnMouseUp) handler(this, button, shift, x, y);
 }
 
 // ---------------------------------------------------------- TNotifyWindow
@@ -295,6 +356,10 @@ LRESULT TNotifyWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (msg == State().taskbarCreated && msg != 0) {
         ShellRestarted();
+        return 0;
+    }
+    if (msg == WM_TIMER && wParam == RetryTimerID) {
+        RetryPendingAdds();
         return 0;
     }
     return TWinControl::WndProc(msg, wParam, lParam);
@@ -341,14 +406,57 @@ void TNotifyWindow::ShellRestarted() {
     std::exception_ptr first;
     for (TTaskTray* tray : trays) {
         if (!tray->FRegistered) continue;
+        const bool wasInTray = tray->FInTray;
         tray->FInTray = false;
         try {
-            tray->UpdateIcon();
+            try {
+                tray->UpdateIcon();
+            } catch (...) {
+                // A shell that still holds the icon refuses to add it again: a
+                // modify brings its copy up to date and keeps the icon shown
+                // (and deleted at the end).
+                if (!wasInTray) throw;
+                tray->FInTray = true;
+                try {
+                    tray->UpdateIcon();
+                } catch (...) {
+                    tray->FInTray = false;
+                    throw;
+                }
+            }
         } catch (...) {
-            if (!first) first = std::current_exception();
+            // An icon pending since start stays pending, without a message.
+            if (!tray->FQuietRetry && !first) first = std::current_exception();
         }
     }
     if (first) std::rethrow_exception(first);
+}
+
+void TNotifyWindow::RetryPendingAdds() {
+    TrayState& s = State();
+    bool pending = false;
+    if (TrayRetryDue(GetTickCount() - s.retryStart)) {
+        std::vector<TTaskTray*> trays;
+        for (const auto& e : s.ids) trays.push_back(e.Tray);
+        for (TTaskTray* tray : trays) {
+            if (!tray->FQuietRetry) continue;
+            if (!tray->FRegistered || tray->FInTray) {
+                tray->FQuietRetry = false;
+                continue;
+            }
+            try {
+                tray->UpdateIcon();
+            } catch (const std::exception&) {
+                // Refused again: the next retry, or the shell's broadcast.
+            }
+            pending = pending || !tray->FInTray;
+        }
+    }
+    // Past the retry period a pending icon waits for the shell's broadcast.
+    if (!pending) {
+        KillTimer(Handle(), RetryTimerID);
+        s.retrying = false;
+    }
 }
 
 } // namespace vcl

@@ -82,6 +82,9 @@ public:
 
     // True while the shell holds the icon (from an accepted add until the next delete).
     bool InTray() const { return FInTray; }
+    // True while an add that the shell refused as the owner's layout was read
+    // is being tried again quietly (until the shell takes the icon).
+    bool AddPending() const { return FQuietRetry; }
 
     // Brings the shell's copy of the icon up to date, adding it when the shell
     // doesn't hold it yet.
@@ -105,6 +108,10 @@ protected:
 
 private:
     friend class TNotifyWindow;
+    class TAliveGuard;
+
+    // Marks the icon for quiet retries and starts them.
+    void StartQuietRetry();
 
     std::string FTipString;
     std::unique_ptr<TIconImage> FIcon;
@@ -114,6 +121,11 @@ private:
     std::unique_ptr<NOTIFYICONDATAA> FData;
     bool FRegistered = false;
     bool FInTray = false;
+    // A refused add is tried again quietly; set by a refusal while loading.
+    bool FQuietRetry = false;
+    // The innermost mouse dispatch running on this component, so that its
+    // destruction inside a handler is noticed.
+    TAliveGuard* FAliveGuard = nullptr;
 };
 
 // The hidden window that receives WM_TRAYNOTIFY for every tray icon of the
@@ -133,6 +145,8 @@ protected:
 
 private:
     void ShellRestarted();
+    // One quiet attempt for every icon whose add was refused while loading.
+    void RetryPendingAdds();
 };
 
 // Process-wide state of the tray components.

@@ -1,5 +1,6 @@
 #include "dialogs/ListEdit.h"
 
+#include "dialogs/TargetText.h"
 #include "dialogs/TitleSet.h"
 #include "framework/Dialogs.h"
 #include "framework/Platform.h"
@@ -47,6 +48,8 @@ void TEditForm::EditBtnClick(TObject*) {
     if (index < 0) return;
     std::string text = TargetEditList->Items()[index];
     if (!InputQuery("Targetの変更", "対象ｱﾌﾟﾘｹｰｼｮﾝのﾀｲﾄﾙ名を変更して下さい。", text)) return;
+    // A pasted line break would break the entry's line in the settings file.
+    text = CleanTargetText(text);
     TargetEditList->Items().Delete(index);
     TargetEditList->Items().Insert(index, text);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dialogs/ListEdit.h"
+#include "dialogs/TargetText.h"
 #include "resources/SetTitle.layout.h"
 
 namespace vcl {
@@ -47,7 +48,9 @@ BOOL CALLBACK TSetTitle::EnumTitleProc(HWND wnd, LPARAM param) {
     char buffer[kTitleBufferSize] = "";
     GetWindowTextA(wnd, buffer, kTitleCount);
     buffer[kTitleBufferSize - 1] = '\0';
-    const std::string title(buffer);
+    // Titles are other programs' text: a cut double-byte character is dropped
+    // and control characters become blanks, so that the candidate can be stored.
+    const std::string title = CandidateText(buffer);
     if (title.empty()) return TRUE;
     if (title == kProgramManager) return TRUE;
     for (const char* part : kExcludedParts)
@@ -64,7 +67,8 @@ void TSetTitle::TargetListClick(TObject*) {
 
 void TSetTitle::OKBtnClick(TObject*) {
     Hide();
-    const std::string text = TargetEditBox->Text();
+    // Typed or pasted text may hold line breaks: they become blanks.
+    const std::string text = CleanTargetText(TargetEditBox->Text());
     if (!EditForm) return;
     TListBoxStrings& targets = EditForm->TargetEditList->Items();
     if (targets.IndexOf(text) >= 0) return;

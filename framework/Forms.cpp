@@ -217,10 +217,14 @@ void TCustomForm::Close() {
         FModalResult = mrCancel;
         return;
     }
+    const bool mainForm = Application && Application->MainForm() == this;
+    // The program is ending already: a close request that was queued behind
+    // the one that ended it (to this form or to the application) does nothing.
+    if (mainForm && Application->Terminating()) return;
     TCloseAction action = caHide;
     if (OnClose) OnClose(this, action);
     if (action == caNone) return;
-    if (Application && Application->MainForm() == this) Application->Terminate();
+    if (mainForm) Application->Terminate();
     else if (action == caHide || action == caFree) Hide();
 }
 
@@ -540,7 +544,9 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() {
-    if (!FTerminated) PostQuitMessage(0);
+    if (FTerminated || FQuitPosted) return;
+    FQuitPosted = true;
+    PostQuitMessage(0);
 }
 
 void TApplication::Minimize() {

@@ -172,6 +172,9 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // True from the first Terminate on (the loop may still be handling the
+    // messages queued before the quit).
+    bool Terminating() const { return FTerminated || FQuitPosted; }
     // Handles every message waiting in the queue, then returns.
     void ProcessMessages();
     // Handles one message; false when the queue was empty.
@@ -204,6 +207,7 @@ private:
     std::string FHelpFile;
     bool FShowMainForm = true;
     bool FTerminated = false;
+    bool FQuitPosted = false;
     TCustomForm* FMainForm = nullptr;
 };
 

@@ -133,6 +133,10 @@ void TVTform::FormCreate(TObject*) {
 
     EraseTaskBar();
     HideForm();
+    // HideForm leaves the width alone before the first docking: the pad starts
+    // at zero width itself, so that a show before the poll docks it (the
+    // settings dialog opened from the tray) brings up no strip away from any window.
+    SetWidth(0);
     SetVisible(false);
     Timer1->SetEnabled(true);
     platform::SetForeground(OwnWnd);
@@ -179,19 +183,29 @@ int TVTform::ShowSettingsBox(const std::wstring& text, UINT type) {
 }
 
 void TVTform::FormClose(TObject*, TCloseAction& action) {
+    // A close that arrives after a successful one (a second close request
+    // already queued) finds the list gone: the settings are saved already.
+    if (!Targets) return;
+    // A close request that arrives while the box below is open is left to
+    // that box's answer.
+    if (FAskingToEnd) {
+        action = caNone;
+        return;
+    }
     // A failed write asks whether to end without saving. No keeps the pad
     // running with its list, so that a later close can try again.
     try {
         SaveSettings();
     } catch (const Exception&) {
+        FAskingToEnd = true;
         const int answer = ShowSettingsBox(SettingsWriteFailedText(IniG->FullPathW()),
                                            MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
+        FAskingToEnd = false;
         if (answer != IDYES) {
             action = caNone;
             return;
         }
     }
-    FSettingsSaved = true;
     Targets.reset();
 }
 
@@ -248,12 +262,13 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return MA_NOACTIVATE;
     case WM_ENDSESSION:
         // Windows ends the session without closing the pad: save the settings as
-        // a close would, once, and release the keys.
+        // a close would, and release the keys. Every notice saves: the program
+        // may outlive a session end that was not forced, and the user may go on
+        // editing.
         if (wParam) {
-            if (!FSettingsSaved && Targets) {
+            if (Targets) {
                 try {
                     SaveSettings();
-                    FSettingsSaved = true;
                 } catch (const std::exception&) {
                     // No message box while the session ends: it would hold up the shut-down.
                 }

@@ -126,9 +126,8 @@ private:
     // settings the pad started with instead.
     bool FSettingsUnread = false;
     PadSettingsValues FStartSettings;
-
-    // The settings were written at the end of the session (or by the close).
-    bool FSettingsSaved = false;
+    // The box that asks whether to end without saving is open.
+    bool FAskingToEnd = false;
 };
 
 extern TVTform* VTform;

@@ -126,7 +126,9 @@ TEST_F(PadLatches, DoubleClickEndsRaisedAfterOneDownAndOneUp) {
 
 TEST_F(PadLatches, ClickBeforeAnyDockingSendsNoKey) {
     testkit::KeyRecorder rec;
-    // Shown at its layout place without ever having docked.
+    // Shown at its layout place and full width without ever having docked
+    // (the pad itself starts at zero width; the button is made reachable here).
+    pad->SetWidth(pad->PadWidth);
     pad->SetVisible(true);
     pad->VTpanel->SetVisible(true);
     testkit::Pump(30);

@@ -73,7 +73,7 @@ TEST_F(PadSettings, AFailedSaveKeepsThePadAndALaterCloseSaves) {
               "[Target]\r\nAll=0\r\nList.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n");
 }
 
-TEST_F(PadSettings, TheSessionEndSavesOnce) {
+TEST_F(PadSettings, TheSessionEndSavesOnEveryNotice) {
     Create();
     pad->OptAll = true;
     SendMessageA(pad->Handle(), WM_ENDSESSION, FALSE, 0);
@@ -81,10 +81,10 @@ TEST_F(PadSettings, TheSessionEndSavesOnce) {
     SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, 0);
     const std::string saved = testkit::ReadFileBytes(PadIni());
     EXPECT_NE(saved.find("All=1\r\n"), std::string::npos);
-    // A second notice writes nothing more.
-    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "changed"));
+    // A second notice saves again.
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), ""));
     SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "changed");
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), saved);
 }
 
 struct Request {

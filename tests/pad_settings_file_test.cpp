@@ -169,4 +169,28 @@ TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSaving) {
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
 }
 
+TEST_F(PadSettingsFile, ACloseRequestWhileTheQuestionIsOpenAsksNothingMore) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Create();
+    Hold();
+    // A second close request is handled inside the box's own message loop, as
+    // one already queued would be; only the first box's answer counts.
+    int boxes = 0;
+    TCloseAction nested = caHide;
+    platform::hooks().messageBoxW = [&](HWND, const wchar_t*, const wchar_t*, UINT) {
+        ++boxes;
+        if (boxes == 1) pad->FormClose(pad, nested);
+        return IDYES;
+    };
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    platform::hooks().messageBoxW = nullptr;
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(nested, caNone);
+    EXPECT_NE(action, caNone);
+    EXPECT_FALSE(pad->Targets);
+    Release();
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+}
+
 } // namespace

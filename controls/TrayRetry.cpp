@@ -1,0 +1,7 @@
+#include "controls/TrayRetry.h"
+
+namespace vcl {
+
+bool TrayRetryDue(unsigned long elapsedMs) { return elapsedMs < TrayRetryPeriodMs; }
+
+} // namespace vcl

@@ -1,0 +1,143 @@
+// What may enter the target list: never a control character that would break
+// the entry's line in the settings file, never half a double-byte character.
+// The rules alone, then the three ways in (a candidate window title, typed
+// text in the add-target dialog, the change box of the settings dialog).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialogs/ListEdit.h"
+#include "dialogs/TargetText.h"
+#include "dialogs/TitleSet.h"
+#include "framework/Dialogs.h"
+#include "tests/support/dialogkit.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+using namespace dialogkit;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+TEST(EntryRules, ControlCharactersBecomeBlanks) {
+    EXPECT_EQ(CleanTargetText("two lines\r\n[Pad]\r\nNoBoth=1"), "two lines  [Pad]  NoBoth=1");
+    EXPECT_EQ(CleanTargetText(std::string("a\tb\x01" "c\x1f" "d\x7f", 8)), "a b c d\x7f");
+    EXPECT_EQ(CleanTargetText(std::string("\0x", 2)), " x");
+    EXPECT_EQ(CleanTargetText(""), "");
+    // Blanks stay where they are: entries keep leading and trailing blanks.
+    EXPECT_EQ(CleanTargetText("  ﾌｧｲﾙ ﾏﾈｰｼﾞｬ "), "  ﾌｧｲﾙ ﾏﾈｰｼﾞｬ ");
+    // Double-byte text is untouched, "ソ" and "表" (second byte 0x5C) included.
+    EXPECT_EQ(CleanTargetText("メモ帳 - ソース表示"), "メモ帳 - ソース表示");
+}
+
+TEST(EntryRules, ACutDoubleByteCharacterIsDropped) {
+    const std::string a38(38, 'a');
+    // "あ" is 82 A0: its first byte alone at the end goes.
+    EXPECT_EQ(DropCutLeadByte(a38 + "\x82"), a38);
+    EXPECT_EQ(DropCutLeadByte(a38 + "\xE0"), a38);
+    EXPECT_EQ(DropCutLeadByte("ﾒﾓ帳あ\x82"), "ﾒﾓ帳あ");
+    // Whole characters and single-byte katakana stay.
+    EXPECT_EQ(DropCutLeadByte(a38 + "あ"), a38 + "あ");
+    EXPECT_EQ(DropCutLeadByte("ｴｸｽﾌﾟﾛｰﾗ"), "ｴｸｽﾌﾟﾛｰﾗ");
+    // A byte in the lead range that is the second byte of a character ("＠" is 81 97).
+    EXPECT_EQ(DropCutLeadByte("x＠"), "x＠");
+    EXPECT_EQ(DropCutLeadByte("\x82"), "");
+    EXPECT_EQ(DropCutLeadByte(""), "");
+    // A candidate title gets both rules.
+    EXPECT_EQ(CandidateText("a\r\nb\x82"), "a  b");
+}
+
+// -------------------------------------------------------- the dialogs
+
+class EntryDialogs : public ::testing::Test {
+protected:
+    void SetUp() override { CreateDialogs(); }
+    void TearDown() override { DestroyDialogs(); }
+
+    // Runs `script` in the settings dialog opened modally with `list`, and
+    // returns the list it closes with.
+    static Strings InSettings(const Strings& list, const std::function<void()>& script) {
+        TStringList targets;
+        for (const std::string& s : list) targets.Add(s);
+        EditForm->TargetEditList->Items().Assign(targets);
+        WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [script] {
+            PumpApp(50);
+            script();
+            if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
+        });
+        EXPECT_EQ(EditForm->ShowModal(), mrOk);
+        return EditForm->TargetEditList->Items().Items();
+    }
+    static void OpenAddTarget() {
+        Click(EditForm->AddBtn);
+        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
+        RECT e;
+        GetWindowRect(EditForm->Handle(), &e);
+        SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }, 1000);
+        PumpApp(50);
+    }
+    static int Offered(const std::string& text) {
+        const Strings c = SetTitle->TargetList->Items().Items();
+        for (size_t i = 0; i < c.size(); ++i)
+            if (c[i] == text) return static_cast<int>(i);
+        return -1;
+    }
+};
+
+TEST_F(EntryDialogs, ACandidateTitleIsOfferedOnOneLineAndUncut) {
+    testkit::Window twoLines("two lines\r\n[Pad]\r\nNoBoth=1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 50, 300, 200});
+    // 38 bytes and "あ": the 39-byte read cuts the character in two.
+    const std::string a38(38, 'a');
+    testkit::Window longTitle(a38 + "あ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{60, 60, 300, 200});
+    Strings list = InSettings({"ABC"}, [] {
+        OpenAddTarget();
+        const int index = Offered("two lines  [Pad]  NoBoth=1");
+        ASSERT_GE(index, 0);
+        EXPECT_GE(Offered(std::string(38, 'a')), 0);
+        for (const std::string& c : SetTitle->TargetList->Items().Items()) {
+            EXPECT_EQ(c.find_first_of("\r\n"), std::string::npos) << c;
+            EXPECT_EQ(DropCutLeadByte(c), c);
+        }
+        ClickItem(SetTitle->TargetList, index);
+        Click(SetTitle->OKBtn);
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, (Strings{"ABC", "two lines  [Pad]  NoBoth=1"}));
+}
+
+TEST_F(EntryDialogs, TypedAndChangedTextLoseTheirLineBreaks) {
+    Strings list = InSettings({"ABC", "old"}, [] {
+        // Text pasted into the add-target dialog's edit box.
+        OpenAddTarget();
+        SetTitle->TargetEditBox->SetText("pasted\r\n[Pad]");
+        Click(SetTitle->OKBtn);
+        EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
+        // The same text again is a duplicate once cleaned.
+        OpenAddTarget();
+        SetTitle->TargetEditBox->SetText("pasted  [Pad]");
+        Click(SetTitle->OKBtn);
+
+        // The change box of the settings dialog.
+        ClickItem(EditForm->TargetEditList, 1);
+        WhenReady([] {
+            HWND q = FindWindowA(InputQueryClassName, "Targetの変更");
+            return q && GetForegroundWindow() == q;
+        }, [] {
+            HWND q = FindWindowA(InputQueryClassName, "Targetの変更");
+            PumpApp(50);
+            SetWindowTextA(FindWindowExA(q, nullptr, "TEdit", nullptr), "new\ttext\nList.Count=0");
+            Press(VK_RETURN);
+            if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
+        });
+        Click(EditForm->EditBtn);
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, (Strings{"ABC", "new text List.Count=0", "pasted  [Pad]"}));
+}
+
+} // namespace

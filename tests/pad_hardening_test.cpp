@@ -1,0 +1,146 @@
+// The pad on the rough paths of its life: a close after the close, a start
+// before the shell's notification area is there, the settings dialog opened
+// before the first docking, and more than one session-end notice.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/ListEdit.h"
+#include "pad/VTform.h"
+#include "tests/support/blackbox.h"
+#include "tests/support/dialogkit.h"
+#include "tests/support/testkit.h"
+
+using namespace vcl;
+
+namespace {
+
+// The pad's settings file: this test program's name with ".ini", next to it.
+std::string PadIni() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.rfind('.')) + ".ini";
+}
+
+int Width(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return r.right - r.left;
+}
+
+class PadHardening : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileA(PadIni().c_str());
+        testkit::ReleaseModifiers();
+    }
+    void TearDown() override {
+        delete pad;
+        platform::hooks().shellNotifyIcon = nullptr;
+        DeleteFileA(PadIni().c_str());
+        testkit::ReleaseModifiers();
+    }
+    void Create() {
+        pad = new TVTform(&testkit::App());
+        pad->DoCreate();
+        pad->Timer1->SetEnabled(false);
+    }
+    TVTform* pad = nullptr;
+};
+
+TEST_F(PadHardening, ACloseAfterTheCloseDoesNothing) {
+    Create();
+    pad->OptNoBoth = true;
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    const std::string saved = testkit::ReadFileBytes(PadIni());
+    ASSERT_NE(saved.find("NoBoth=1\r\n"), std::string::npos) << saved;
+    ASSERT_FALSE(pad->Targets);
+    // A second close request that was already queued.
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), saved + "; untouched\r\n"));
+    pad->FormClose(pad, action);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), saved + "; untouched\r\n");
+}
+
+TEST_F(PadHardening, EverySessionEndNoticeSavesWhileTheListExists) {
+    Create();
+    pad->OptAll = true;
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_NE(testkit::ReadFileBytes(PadIni()).find("All=1\r\n"), std::string::npos);
+    // The program lived on and the user changed the settings: the next notice
+    // saves them too.
+    pad->OptAll = false;
+    pad->Targets->Add("ﾒﾓ帳");
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    const std::string second = testkit::ReadFileBytes(PadIni());
+    EXPECT_NE(second.find("All=0\r\n"), std::string::npos) << second;
+    EXPECT_NE(second.find("List.Count=4\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\n"), std::string::npos) << second;
+    EXPECT_NE(second.find("List.3=｢ﾒﾓ帳｣\r\n"), std::string::npos) << second;
+
+    // Once the close has saved and freed the list, a notice writes nothing.
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "closed"));
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "closed");
+}
+
+TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
+    dialogkit::CreateDialogs();
+    Create();
+    ASSERT_TRUE(pad->NeverDocked);
+    ASSERT_GT(pad->PadWidth, 0);
+    // The settings dialog from the tray, before the pad ever docked: the pad
+    // is shown again when it closes.
+    dialogkit::WhenReady([] { return EditForm->IsModal() && EditForm->Visible(); },
+                         [] { EditForm->SetModalResult(mrCancel); });
+    pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, ssLeft, 0, 0);
+    EXPECT_FALSE(EditForm->Visible());
+    EXPECT_TRUE(IsWindowVisible(pad->Handle()));
+    EXPECT_EQ(Width(pad->Handle()), 0);
+    EXPECT_FALSE(pad->PadShown);
+    // The same for the application's restore.
+    pad->SetVisible(false);
+    pad->Rest(pad);
+    EXPECT_TRUE(IsWindowVisible(pad->Handle()));
+    EXPECT_EQ(Width(pad->Handle()), 0);
+
+    // The poll docks it at full width.
+    testkit::Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
+    target.Activate();
+    pad->Timer1Timer(pad->Timer1);
+    EXPECT_TRUE(pad->PadShown);
+    EXPECT_EQ(Width(pad->Handle()), pad->PadWidth);
+    dialogkit::DestroyDialogs();
+}
+
+TEST_F(PadHardening, AStartBeforeTheShellsNotificationAreaStartsAnywayAndAddsTheIconLater) {
+    int addsRefused = 0;
+    bool shellUp = false;
+    platform::hooks().shellNotifyIcon = [&](DWORD m, NOTIFYICONDATAA*) {
+        if (m == NIM_ADD && !shellUp) {
+            ++addsRefused;
+            return FALSE;
+        }
+        return TRUE;
+    };
+    testkit::MessageBoxRecorder boxes;
+    ASSERT_NO_THROW(Create());
+    ASSERT_TRUE(pad->Targets);
+    EXPECT_EQ(pad->Targets->Count(), 3);
+    EXPECT_FALSE(pad->TaskTray1->InTray());
+    EXPECT_TRUE(pad->TaskTray1->Registered());
+    const int atStart = addsRefused;
+    EXPECT_GE(atStart, 1);
+    // A quiet retry, refused: still no message.
+    ASSERT_TRUE(testkit::WaitFor([&] { return addsRefused > atStart; }, 15000));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(pad->TaskTray1->InTray());
+
+    shellUp = true;
+    EXPECT_TRUE(testkit::WaitFor([&] { return pad->TaskTray1->InTray(); }, 15000));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+} // namespace
