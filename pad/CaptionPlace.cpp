@@ -17,6 +17,25 @@ bool Inside(const RECT& outer, const RECT& inner) {
 
 bool NotEmpty(const RECT& r) { return r.right > r.left && r.bottom > r.top; }
 
+bool OfThisProcess(HWND wnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    return pid == GetCurrentProcessId();
+}
+
+// Windows copies the structure of WM_GETTITLEBARINFOEX into the target's
+// process and back. Wine passes the pointer over as it is, so a program that
+// answers the message itself would write into its own memory at that address;
+// there only this program's own windows are asked (Wine's own frames report
+// nothing anyway).
+bool AskOtherProcesses() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return !wine;
+}
+
 } // namespace
 
 bool CaptionButtonShown(const RECT& window, const RECT& button, DWORD state) {
@@ -85,7 +104,8 @@ CaptionReport AskCaption(HWND target) {
     static HWND slowTarget = nullptr;
     static DWORD slowSince = 0;
     const bool resting = target == slowTarget && GetTickCount() - slowSince < kSlowTargetPauseMs;
-    if (!resting) {
+    const bool ownWindow = OfThisProcess(target);
+    if (!resting && (ownWindow || AskOtherProcesses())) {
         // On the heap: a window of this same process that answers after the
         // time-out writes into the structure late (only a send between
         // processes goes through a copy), so that structure is then left
@@ -109,9 +129,7 @@ CaptionReport AskCaption(HWND target) {
         } else {
             slowTarget = target;
             slowSince = GetTickCount();
-            DWORD pid = 0;
-            GetWindowThreadProcessId(target, &pid);
-            if (pid != GetCurrentProcessId()) delete info;
+            if (!ownWindow) delete info;
         }
     }
 

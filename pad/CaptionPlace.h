@@ -69,7 +69,9 @@ bool CaptionButtonShown(const RECT& window, const RECT& button, DWORD state);
 // kCaptionAskTimeoutMs, never waiting on a hung window) and the desktop window
 // manager for its visible frame (through the platform seam). A window that let
 // the question time out is not asked again for kSlowTargetPauseMs, so that a
-// slow program moved around costs the pad nothing.
+// slow program moved around costs the pad nothing. Under Wine, which does not
+// carry the message's structure between processes, only the program's own
+// windows are asked.
 CaptionReport AskCaption(HWND target);
 constexpr UINT kCaptionAskTimeoutMs = 50;
 constexpr DWORD kSlowTargetPauseMs = 3000;
