@@ -56,6 +56,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     Invalidate();
 }
 
+void TControl::ChangeScale(int m, int d) {
+    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
+    // A font taken over from the parent follows the parent's scaled font.
+    if (!FParentFont) FFont.SetHeight(MulDiv(FFont.Height(), m, d));
+}
+
 void TControl::SetVisible(bool visible) {
     if (visible == FVisible) return;
     if (!visible) Invalidate();
@@ -422,6 +428,11 @@ void TWinControl::ColorChanged() {
 }
 
 void TWinControl::ParentFontChanged() { TControl::ParentFontChanged(); }
+
+void TWinControl::ChangeScale(int m, int d) {
+    TControl::ChangeScale(m, d);
+    for (TControl* c : FControls) c->ChangeScale(m, d);
+}
 void TWinControl::ParentColorChanged() { TControl::ParentColorChanged(); }
 
 void TWinControl::TextChanged() {

@@ -133,6 +133,10 @@ public:
     // Screen point of a client point.
     POINT ClientToScreen(POINT pt) const;
 
+    // Multiplies the stored position, size and own font height by m/d (a form
+    // designed at 96 pixels per inch read at another resolution).
+    virtual void ChangeScale(int m, int d);
+
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
@@ -239,6 +243,8 @@ public:
     virtual bool DialogKey(WORD key, TShiftState shift);
     void ParentFontChanged() override;
     void ParentColorChanged() override;
+    // Scales itself, then every child.
+    void ChangeScale(int m, int d) override;
 
     // The object bound to a window created by this framework, or nullptr.
     static TWinControl* FromHandle(HWND wnd);

@@ -50,6 +50,9 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
     form->SetBorderIcons(biSystemMenu);
     form->SetCaption(caption);
     form->SetPosition(poScreenCenter);
+    // The font height is given at 96 pixels per inch; every size below is
+    // measured in the font's dialog units, so it scales with the font.
+    form->Font().SetHeight(MulDiv(form->Font().Height(), ScreenPixelsPerInch(), DesignPixelsPerInch));
     const SIZE du = DialogUnits(form->Font());
     auto hx = [&](int units) { return MulDiv(units, du.cx, 4); };
     auto vy = [&](int units) { return MulDiv(units, du.cy, 8); };

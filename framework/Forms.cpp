@@ -47,9 +47,20 @@ void TCustomForm::BeforeDestruction() {
     }
 }
 
+int ScreenPixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : DesignPixelsPerInch;
+}
+
 void TCustomForm::ReadLayout(const std::function<void()>& layout) {
     SetLoading(true);
     layout();
+    if (FScaled) {
+        const int dpi = ScreenPixelsPerInch();
+        if (dpi != DesignPixelsPerInch) ChangeScale(dpi, DesignPixelsPerInch);
+    }
     // The loaded step: the form first, then its components in creation order.
     Loaded();
     for (int i = 0; i < ComponentCount(); ++i) Components(i)->Loaded();
@@ -170,6 +181,16 @@ void TCustomForm::SetMainMenu(TMainMenu* menu) {
     if (!HandleAllocated()) return;
     ::SetMenu(FHandle, menu ? menu->Handle() : nullptr);
     FitClientSize();
+}
+
+void TCustomForm::ChangeScale(int m, int d) {
+    if (FClientWidth >= 0 && FClientHeight >= 0) {
+        SetClientSize(MulDiv(FClientWidth, m, d), MulDiv(FClientHeight, m, d));
+    } else {
+        SetBounds(FLeft, FTop, MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
+    }
+    FFont.SetHeight(MulDiv(FFont.Height(), m, d));
+    for (TControl* c : FControls) c->ChangeScale(m, d);
 }
 
 void TCustomForm::SetClientWidth(int w) { SetClientSize(w, ClientHeight()); }

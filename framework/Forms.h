@@ -47,6 +47,14 @@ public:
     void SetImeMode(TImeMode mode) { FImeMode = mode; }
     // Extra extended window styles (for example a window that never activates).
     void SetExtraExStyle(DWORD exStyle) { FExtraExStyle = exStyle; }
+    // A scaled form (the default) was designed at 96 pixels per inch: reading
+    // its layout at another screen resolution multiplies every stored
+    // position, size and font height by the resolution / 96.
+    bool Scaled() const { return FScaled; }
+    void SetScaled(bool scaled) { FScaled = scaled; }
+    // The client size, the fonts and every control by m/d; the form's place on
+    // the screen stays.
+    void ChangeScale(int m, int d) override;
 
     void SetClientWidth(int w);
     void SetClientHeight(int h);
@@ -125,6 +133,7 @@ private:
     TPosition FPosition = poDesigned;
     TImeMode FImeMode = imDontCare;
     DWORD FExtraExStyle = 0;
+    bool FScaled = true;
     int FClientWidth = -1, FClientHeight = -1;
     HICON FIcon = nullptr;
     TModalResult FModalResult = mrNone;
@@ -139,6 +148,10 @@ using TForm = TCustomForm;
 
 // The form that a control lies on, or nullptr.
 TCustomForm* GetParentForm(TControl* control);
+
+// The layouts' design resolution, and the screen's (LOGPIXELSY).
+constexpr int DesignPixelsPerInch = 96;
+int ScreenPixelsPerInch();
 
 class TApplication : public TComponent {
 public:

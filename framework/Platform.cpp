@@ -54,4 +54,19 @@ BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
     return ::WinHelpA(owner, helpFile, command, data);
 }
 
+HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size) {
+    if (hooks().dwmGetWindowAttribute) return hooks().dwmGetWindowAttribute(wnd, attribute, value, size);
+    // Looked up at run time: the program does not depend on dwmapi.dll, which
+    // older systems lack.
+    using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const GetAttributeFn getAttribute = [] {
+        HMODULE dwm = LoadLibraryA("dwmapi.dll");
+        return dwm ? reinterpret_cast<GetAttributeFn>(
+                         reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : nullptr;
+    }();
+    if (!getAttribute) return E_NOTIMPL;
+    return getAttribute(wnd, attribute, value, size);
+}
+
 } // namespace platform

@@ -23,6 +23,8 @@ struct Hooks {
     // The shell's about box and the help viewer.
     std::function<int(HWND owner, const char* app, const char* other, HICON icon)> shellAbout;
     std::function<BOOL(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)> winHelp;
+    // The desktop window manager's attributes of a window (DwmGetWindowAttribute).
+    std::function<HRESULT(HWND wnd, DWORD attribute, void* value, DWORD size)> dwmGetWindowAttribute;
 };
 
 // The installed hooks; an empty hook means the real call.
@@ -38,5 +40,8 @@ int ShellAbout(HWND owner, const char* app, const char* other, HICON icon);
 BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 // Adds, modifies or deletes a notification-area icon (Shell_NotifyIconA).
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+// DwmGetWindowAttribute from dwmapi.dll, loaded on first use; E_NOTIMPL where
+// the system has no desktop window manager.
+HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size);
 
 } // namespace platform

@@ -379,6 +379,11 @@ void TListBox::SetBounds(int left, int top, int width, int height) {
     TStdControl::SetBounds(left, top, width, RoundedHeight(height));
 }
 
+void TListBox::ChangeScale(int m, int d) {
+    SetItemHeight(MulDiv(FItemHeight, m, d));
+    TStdControl::ChangeScale(m, d);
+}
+
 void TListBox::SetItemHeight(int height) {
     if (height <= 0 || height == FItemHeight) return;
     FItemHeight = height;

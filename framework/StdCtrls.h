@@ -128,6 +128,8 @@ public:
     void SetIntegralHeight(bool value);
 
     void SetBounds(int left, int top, int width, int height) override;
+    // The item height scales with the bounds.
+    void ChangeScale(int m, int d) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "dialogs/ListEdit.h"
+#include "pad/CaptionPlace.h"
 #include "framework/Platform.h"
 #include "pad/SettingsGuard.h"
 #include "settings/WideProfile.h"
@@ -354,8 +355,14 @@ void TVTform::Timer1Timer(TObject*) {
         SetWidth(0);
         SetVisible(false);
         SetBorderStyle(bsNone);
-        SetTop(r.top + FrameHeight);
-        SetLeft(r.right - PadWidth - FrameWidth - 3 * CaptionButtonWidth);
+        // Just left of the caption buttons the target reports; else by the
+        // classic formula on its visible frame or its window rectangle.
+        const PadPlace place =
+            PlacePadOnCaption(r, AskCaption(TargetWnd),
+                              ClassicCaptionMetrics(FrameWidth, FrameHeight, CaptionButtonWidth), PadWidth,
+                              Height());
+        SetTop(place.top);
+        SetLeft(place.left);
         VTpanel->SetBevelOuter(bvNone);
         VTpanel->SetColor(clActiveCaption);
         SetVisible(true);

@@ -24,6 +24,9 @@ inline void ReadVTformLayout(TVTform& f) {
     f.Font().SetHeight(-12);
     f.SetImeMode(imClose);
     f.SetIconResource("VTFORMICON");
+    // The pad is laid out from the caption metrics, which follow the screen's
+    // resolution already.
+    f.SetScaled(false);
     f.SetClientSize(144, 129);
     f.SetBounds(84, 462, f.Width(), f.Height());
     f.OnActivate = std::bind(&TVTform::FormActivate, &f, _1);

@@ -22,6 +22,10 @@ cmake --build --preset mingw -j "${VANTRO_JOBS:-$(nproc)}"
 
 cleanup() {
   WINEPREFIX="$build/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  # The prefix of the tests that run at 144 pixels per inch.
+  if [ -d "$build/dpi144/wineprefix" ]; then
+    WINEPREFIX="$build/dpi144/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  fi
   xvfb_stop
 }
 trap cleanup EXIT

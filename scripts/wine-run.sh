@@ -12,6 +12,10 @@
 # Japanese fonts stand in for the Windows ones. Concurrent first runs wait for
 # one another.
 #
+# With VANTRO_WINE_LOGPIXELS set (e.g. 144) a prefix that is being created gets
+# that screen resolution (HKCU\Control Panel\Desktop LogPixels), which every
+# program in it then sees; give such a prefix a BUILD_DIR of its own.
+#
 # With DISPLAY set the program runs on that display. Without it the script
 # starts its own Xvfb, and afterwards stops the Wine processes of the prefix
 # and the Xvfb server again.
@@ -67,6 +71,9 @@ configure_prefix() {
     # Without a window manager, a managed window waits 2 s for the manager each
     # time it is hidden or destroyed; unmanaged windows do not.
     reg_add 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+    if [ -n "${VANTRO_WINE_LOGPIXELS:-}" ]; then
+      reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$VANTRO_WINE_LOGPIXELS"
+    fi
     # A crashing test program ends instead of opening Wine's crash dialog.
     reg_add 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
     # Fonts the program asks for, mapped to fonts installed on this machine.

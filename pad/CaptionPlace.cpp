@@ -1,0 +1,144 @@
+#include "pad/CaptionPlace.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+
+#include "framework/Platform.h"
+
+namespace vcl {
+
+namespace {
+
+bool Inside(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool NotEmpty(const RECT& r) { return r.right > r.left && r.bottom > r.top; }
+
+bool OfThisProcess(HWND wnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    return pid == GetCurrentProcessId();
+}
+
+// Windows copies the structure of WM_GETTITLEBARINFOEX into the target's
+// process and back. Wine passes the pointer over as it is, so a program that
+// answers the message itself would write into its own memory at that address;
+// there only this program's own windows are asked (Wine's own frames report
+// nothing anyway).
+bool AskOtherProcesses() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return !wine;
+}
+
+} // namespace
+
+bool CaptionButtonShown(const RECT& window, const RECT& button, DWORD state) {
+    if (state & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) return false;
+    // A greyed (unavailable) button is still drawn and still takes its room.
+    return NotEmpty(button) && Inside(window, button);
+}
+
+PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, const CaptionMetrics& metrics,
+                           int padWidth, int padHeight) {
+    PadPlace place;
+    if (report.buttonsReported) {
+        bool any = false;
+        int leftmost = 0, rowTop = 0, rowBottom = 0;
+        for (int i = 0; i < CaptionButtonCount; ++i) {
+            const RECT& b = report.buttons[i];
+            if (!CaptionButtonShown(window, b, report.buttonStates[i])) continue;
+            if (!any) {
+                leftmost = b.left;
+                rowTop = b.top;
+                rowBottom = b.bottom;
+                any = true;
+            } else {
+                leftmost = std::min(leftmost, static_cast<int>(b.left));
+                rowTop = std::min(rowTop, static_cast<int>(b.top));
+                rowBottom = std::max(rowBottom, static_cast<int>(b.bottom));
+            }
+        }
+        if (any) {
+            place.left = leftmost - kCaptionButtonGap - padWidth;
+            const int spare = (rowBottom - rowTop) - padHeight;
+            place.top = rowTop + std::max(spare, 0) / 2;
+            place.source = CaptionPlaceSource::Buttons;
+            return place;
+        }
+    }
+    RECT r = window;
+    place.source = CaptionPlaceSource::WindowRect;
+    if (report.frameReported && NotEmpty(report.frame) && Inside(window, report.frame)) {
+        r = report.frame;
+        place.source = CaptionPlaceSource::ExtendedFrame;
+    }
+    place.left = r.right - padWidth - metrics.frameWidth - 3 * metrics.buttonWidth;
+    place.top = r.top + metrics.frameHeight;
+    return place;
+}
+
+CaptionMetrics ClassicCaptionMetrics(int frameWidth, int frameHeight, int buttonWidth) {
+    // vantro.exe is linked for subsystem version 6.0 (see CMakeLists.txt). For
+    // such a program Windows reports SM_CXFRAME and SM_CYFRAME without the
+    // padded border that surrounds a sizing frame since Vista, and reports that
+    // border separately as SM_CXPADDEDBORDER; an older subsystem version gets
+    // it folded into SM_CXFRAME. Adding it here gives the same frame under both
+    // (and nothing where the system reports no padded border, as Wine does).
+    static const int padded = std::max(GetSystemMetrics(SM_CXPADDEDBORDER), 0);
+    CaptionMetrics m;
+    m.frameWidth = frameWidth + padded;
+    m.frameHeight = frameHeight + padded;
+    m.buttonWidth = buttonWidth;
+    return m;
+}
+
+CaptionReport AskCaption(HWND target) {
+    CaptionReport report;
+
+    static HWND slowTarget = nullptr;
+    static DWORD slowSince = 0;
+    const bool resting = target == slowTarget && GetTickCount() - slowSince < kSlowTargetPauseMs;
+    const bool ownWindow = OfThisProcess(target);
+    if (!resting && (ownWindow || AskOtherProcesses())) {
+        // On the heap: a window of this same process that answers after the
+        // time-out writes into the structure late (only a send between
+        // processes goes through a copy), so that structure is then left
+        // allocated rather than reused.
+        auto* info = new TITLEBARINFOEX{};
+        info->cbSize = sizeof(TITLEBARINFOEX);
+        DWORD_PTR result = 0;
+        const LRESULT answered =
+            SendMessageTimeoutA(target, WM_GETTITLEBARINFOEX, 0, reinterpret_cast<LPARAM>(info),
+                                SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaptionAskTimeoutMs, &result);
+        if (answered) {
+            report.buttonsReported = true;
+            // rgrect and rgstate hold the minimize, maximize, help and close
+            // buttons at indexes 2 to 5.
+            for (int i = 0; i < CaptionButtonCount; ++i) {
+                report.buttons[i] = info->rgrect[2 + i];
+                report.buttonStates[i] = info->rgstate[2 + i];
+            }
+            if (target == slowTarget) slowTarget = nullptr;
+            delete info;
+        } else {
+            slowTarget = target;
+            slowSince = GetTickCount();
+            if (!ownWindow) delete info;
+        }
+    }
+
+    RECT frame{};
+    if (platform::DwmGetWindowAttribute(target, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)) == S_OK) {
+        report.frameReported = true;
+        report.frame = frame;
+    }
+    return report;
+}
+
+} // namespace vcl
