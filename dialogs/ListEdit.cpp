@@ -6,12 +6,13 @@
 #include "framework/Platform.h"
 #include "pad/VTform.h"
 #include "resources/EditForm.layout.h"
+#include "vantro_version.h"
 
 namespace vcl {
 
 TEditForm* EditForm = nullptr;
 
-const char* const VersionText = "Ver 2.1";
+const char* const VersionText = "Ver " VANTRO_VERSION_SHORT;
 const char* const EditFormAboutNotice = "ﾀｰｹﾞｯﾄﾘｽﾄとｵﾌﾟｼｮﾝの設定\rSHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ";
 
 std::string AboutApplicationText() {

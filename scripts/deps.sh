@@ -11,6 +11,8 @@ PACKAGES=(
   wine wine64
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-liberation fonts-wine
+  # scripts/check-release.sh reads the CI workflow with PyYAML.
+  python3 python3-yaml
   # X extensions Wine's display driver uses (rendering, pointer, screens);
   # listed because --no-install-recommends would leave them out.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1

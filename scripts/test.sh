@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, configures and builds with the
-# "mingw" preset, then runs every test under Wine on a private Xvfb display.
+# "mingw" preset (which fails when vantro.exe is over its size budget), checks
+# the CI workflow and the package (scripts/check-release.sh), then runs every
+# test under Wine on a private Xvfb display.
 #
 #   scripts/test.sh [CTEST ARGS...]      e.g. scripts/test.sh -R acp_test
 #
 # A private display is used even when DISPLAY is set, because the tests move
-# the pointer and hold keys. Exits with ctest's exit code.
+# the pointer and hold keys. Exits with ctest's exit code, or 1 when a check
+# before it failed.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,7 +18,12 @@ build="$root/build/mingw"
 bash "$root/scripts/deps.sh"
 
 cmake --preset mingw
+# The build also checks the size of vantro.exe against its budget.
 cmake --build --preset mingw -j "${VANTRO_JOBS:-$(nproc)}"
+
+# The CI workflow (valid YAML, only documented commands) and the package.
+code=0
+bash "$root/scripts/check-release.sh" "$build" || code=1
 
 # shellcheck source=xvfb.sh
 . "$root/scripts/xvfb.sh"
@@ -36,7 +44,6 @@ xvfb_start "${VANTRO_SCREEN:-1024x768x24}"
 echo "test: Xvfb on $DISPLAY (pid $XVFB_PID)"
 "$root/scripts/wine-run.sh" "$build" --init
 
-code=0
 # The pure settings rules, built natively under the sanitizers and fuzzed for a
 # bounded time (skipped when only some tests were asked for). They run first so
 # that ctest's summary closes the output.

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Checks what is released and how:
+#  - .github/workflows/ci.yml is valid YAML with a Linux and a Windows job;
+#  - every command the workflow runs is one README.md documents, and the
+#    Windows job runs exactly the commands of README's "Building on Windows",
+#    in their order;
+#  - with a build folder: its package target makes vantro-<version>-win64.zip
+#    holding vantro.exe, README.ja.md, README.md and LICENSE (in one folder
+#    named like the zip), and `cmake --install` puts the same four files, and
+#    nothing else, in a folder.
+#
+#   scripts/check-release.sh [BUILD_DIR]      (scripts/test.sh passes build/mingw)
+#
+# Needs Python 3 with PyYAML (python3-yaml, installed by scripts/deps.sh).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-}"
+
+# A Python that has PyYAML: the one on PATH, or Debian's own.
+python=""
+for p in python3 /usr/bin/python3; do
+  if command -v "$p" >/dev/null && "$p" -c 'import yaml' 2>/dev/null; then python="$p"; break; fi
+done
+if [ -z "$python" ]; then
+  echo "check-release: no Python 3 with PyYAML (run scripts/deps.sh)" >&2
+  exit 1
+fi
+
+"$python" - "$root" <<'EOF'
+import re, sys, yaml
+
+root = sys.argv[1]
+workflow_path = root + "/.github/workflows/ci.yml"
+errors = []
+
+with open(workflow_path, encoding="utf-8") as f:
+    try:
+        workflow = yaml.safe_load(f)
+    except yaml.YAMLError as e:
+        sys.exit(f"check-release: {workflow_path} is not valid YAML: {e}")
+
+if not isinstance(workflow, dict) or not isinstance(workflow.get("jobs"), dict):
+    sys.exit(f"check-release: {workflow_path} has no jobs")
+# YAML 1.1 reads the key "on" as true.
+if "on" not in workflow and True not in workflow:
+    errors.append("the workflow has no triggers (on:)")
+
+def commands(job):
+    """The command lines a job runs, in order."""
+    out = []
+    for step in job.get("steps") or []:
+        if not isinstance(step, dict) or ("run" not in step and "uses" not in step):
+            errors.append(f"a step that neither runs nor uses anything: {step!r}")
+            continue
+        for line in str(step.get("run", "")).splitlines():
+            line = line.strip()
+            if line and not line.startswith("#"):
+                out.append(line)
+    return out
+
+def uses(job):
+    return [s["uses"] for s in job.get("steps") or [] if isinstance(s, dict) and "uses" in s]
+
+jobs = workflow["jobs"]
+linux = [j for j in jobs.values() if re.match(r"(ubuntu|debian)", str(j.get("runs-on", "")))]
+windows = [j for j in jobs.values() if str(j.get("runs-on", "")).startswith("windows")]
+if len(linux) != 1 or len(windows) != 1:
+    errors.append(f"expected one Linux and one Windows job, found {len(linux)} and {len(windows)}")
+
+# The commands README.md documents: lines of its indented code blocks, without
+# a trailing "# comment"; and those of the "Building on Windows" section.
+with open(root + "/README.md", encoding="utf-8") as f:
+    readme = f.read().splitlines()
+documented, windows_section = set(), []
+section = ""
+for line in readme:
+    if line.startswith("## "):
+        section = line[3:].strip()
+    elif line.startswith("    ") and line.strip():
+        command = re.sub(r"\s+#.*$", "", line.strip())
+        documented.add(command)
+        if section == "Building on Windows":
+            windows_section.append(command)
+
+for name, job in jobs.items():
+    for command in commands(job):
+        if command not in documented:
+            errors.append(f"job {name} runs a command README.md does not document: {command}")
+
+if windows:
+    job = windows[0]
+    if commands(job) != windows_section:
+        errors.append("the Windows job does not run exactly README's \"Building on Windows\" commands:\n"
+                      f"    job:    {commands(job)}\n    README: {windows_section}")
+    if not any(u.startswith("msys2/setup-msys2@") for u in uses(job)):
+        errors.append("the Windows job does not set up MSYS2")
+    if not any(u.startswith("actions/upload-artifact@") for u in uses(job)):
+        errors.append("the Windows job does not upload the package")
+if linux and "scripts/test.sh" not in commands(linux[0]):
+    errors.append("the Linux job does not run scripts/test.sh")
+
+if errors:
+    for e in errors:
+        print("check-release: " + e, file=sys.stderr)
+    sys.exit(1)
+print(f"check-release: {workflow_path}: valid, {len(jobs)} jobs, every command documented in README.md")
+EOF
+
+[ -n "$build" ] || exit 0
+
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+if [ -z "$version" ]; then
+  echo "check-release: no project version in $build/CMakeCache.txt" >&2
+  exit 1
+fi
+name="vantro-$version-win64"
+zip="$build/$name.zip"
+rm -f "$zip"
+cmake --build "$build" --target package >/dev/null
+stage="$build/check-release"
+rm -rf "$stage"
+cmake --install "$build" --prefix "$stage/install" >/dev/null
+
+"$python" - "$zip" "$name" "$stage/install" <<'EOF'
+import os, sys, zipfile
+
+zip_path, name, install_dir = sys.argv[1:]
+expected = ["LICENSE", "README.ja.md", "README.md", "vantro.exe"]
+errors = []
+
+if not os.path.isfile(zip_path):
+    sys.exit(f"check-release: the package target made no {zip_path}")
+with zipfile.ZipFile(zip_path) as z:
+    files = sorted(i.filename for i in z.infolist() if not i.is_dir())
+want = sorted(f"{name}/{f}" for f in expected)
+if files != want:
+    errors.append(f"{os.path.basename(zip_path)} holds {files}, expected {want}")
+
+installed = sorted(os.path.relpath(os.path.join(d, f), install_dir)
+                   for d, _, fs in os.walk(install_dir) for f in fs)
+if installed != sorted(expected):
+    errors.append(f"cmake --install put {installed}, expected {sorted(expected)}")
+
+if errors:
+    for e in errors:
+        print("check-release: " + e, file=sys.stderr)
+    sys.exit(1)
+print(f"check-release: {zip_path} and the installed folder hold {', '.join(expected)}")
+EOF
