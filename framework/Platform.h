@@ -1,5 +1,6 @@
 // The one narrow seam for effects that reach beyond the program: synthesized
-// key events, foreground changes, message boxes and notification-area icons.
+// key events, foreground changes, message boxes, notification-area icons, the
+// low-level keyboard hook, session notifications and process elevation.
 // The program calls these wrappers; a test may install a hook to watch (and
 // still forward) every call.
 #pragma once
@@ -11,6 +12,13 @@
 
 namespace platform {
 
+// What can be learnt about a process's elevation: `opened` is false when the
+// process or its token could not be opened, and `elevated` is then meaningless.
+struct ProcessElevation {
+    bool opened = false;
+    bool elevated = false;
+};
+
 struct Hooks {
     std::function<void(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra)> keybdEvent;
     std::function<BOOL(HWND wnd)> setForegroundWindow;
@@ -19,6 +27,18 @@ struct Hooks {
     // The shell's about box and the help viewer.
     std::function<int(HWND owner, const char* app, const char* other, HICON icon)> shellAbout;
     std::function<BOOL(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)> winHelp;
+    // The low-level keyboard hook (SetWindowsHookExA(WH_KEYBOARD_LL) on the
+    // calling thread's module) and its removal.
+    std::function<HHOOK(HOOKPROC proc)> setKeyboardHook;
+    std::function<BOOL(HHOOK hook)> unhookKeyboard;
+    // Session notifications for a window (WTSRegisterSessionNotification and
+    // its counterpart).
+    std::function<BOOL(HWND wnd, DWORD flags)> registerSessionNotification;
+    std::function<BOOL(HWND wnd)> unregisterSessionNotification;
+    // Whether a process runs elevated (its token's TokenElevation).
+    std::function<ProcessElevation(DWORD pid)> processElevation;
+    // Whether the modifier key is down for the system (GetAsyncKeyState).
+    std::function<bool(int vk)> keyDown;
 };
 
 // The installed hooks; an empty hook means the real call.
@@ -32,5 +52,16 @@ int ShellAbout(HWND owner, const char* app, const char* other, HICON icon);
 BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 // Adds, modifies or deletes a notification-area icon (Shell_NotifyIconA).
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
+// Installs a low-level keyboard hook on the calling thread; null when refused.
+HHOOK SetKeyboardHook(HOOKPROC proc);
+BOOL UnhookKeyboard(HHOOK hook);
+// Registers `wnd` for WM_WTSSESSION_CHANGE (WTSRegisterSessionNotification).
+BOOL RegisterSessionNotification(HWND wnd, DWORD flags);
+BOOL UnregisterSessionNotification(HWND wnd);
+// OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION) + OpenProcessToken +
+// GetTokenInformation(TokenElevation).
+ProcessElevation QueryProcessElevation(DWORD pid);
+// Bit 15 of GetAsyncKeyState.
+bool KeyDown(int vk);
 
 } // namespace platform

@@ -9,7 +9,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest
   wine wine64
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick xdotool
   locales fonts-ipafont-gothic fonts-liberation fonts-wine
   # X extensions Wine's display driver uses (rendering, pointer, screens);
   # listed because --no-install-recommends would leave them out.
