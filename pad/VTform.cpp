@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "dialogs/ListEdit.h"
-#include "pad/SessionWatch.h"
 #include "framework/Platform.h"
 #include "resources/VTform.layout.h"
 

@@ -111,7 +111,9 @@ TEST_F(Vantro, ShiftLatchHoldsTheKeyForTheTarget) {
     // raised (no red left in its caption) and the next click latches anew;
     // otherwise the next click releases the key.
     const bool held = testkit::KeyHeld(VK_SHIFT);
-    if (!held) EXPECT_TRUE(testkit::WaitFor([&] { return !shiftRed(); }, 5000)) << "SHIFT raised once Shift is gone";
+    if (!held) {
+        EXPECT_TRUE(testkit::WaitFor([&] { return !shiftRed(); }, 5000)) << "SHIFT raised once Shift is gone";
+    }
     hook.events.clear();
     testkit::ClickAt(shift);
     testkit::Pump(100);
