@@ -546,6 +546,7 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
             return false;
         },
         10000));
+    dialogkit::Hold("the hint of a pad on a window running as administrator");
     if (tip) {
         char text[256] = "";
         GetWindowTextA(tip, text, sizeof text);
