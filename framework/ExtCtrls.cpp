@@ -3,6 +3,7 @@
 #include <set>
 
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 
 namespace vcl {
 
@@ -14,6 +15,19 @@ TPanel::TPanel(TComponent* owner) : TWinControl(owner, "TPanel") {
     FWidth = 185;
     FHeight = 41;
     SetControlStyle(ControlStyle() | csAcceptsControls | csOpaque);
+}
+
+TPanel::~TPanel() { HintLeave(this); }
+
+LRESULT TPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_MOUSEMOVE: HintMouseMove(this); break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: HintHide(); break;
+    default: break;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
 }
 
 void TPanel::SetBevelOuter(TBevelCut bevel) {

@@ -11,6 +11,10 @@ enum TBevelCut { bvNone, bvLowered, bvRaised };
 class TPanel : public TWinControl {
 public:
     explicit TPanel(TComponent* owner);
+    ~TPanel() override;
+
+    // Shows the panel's hint (Hint, ShowHint) while the mouse rests on it.
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     TBevelCut BevelOuter() const { return FBevelOuter; }
     void SetBevelOuter(TBevelCut bevel);

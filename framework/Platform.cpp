@@ -1,6 +1,7 @@
 #include "framework/Platform.h"
 
 #include <string>
+#include <wtsapi32.h>
 
 namespace platform {
 
@@ -67,6 +68,50 @@ HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size
     }();
     if (!getAttribute) return E_NOTIMPL;
     return getAttribute(wnd, attribute, value, size);
+}
+
+HHOOK SetKeyboardHook(HOOKPROC proc) {
+    if (hooks().setKeyboardHook) return hooks().setKeyboardHook(proc);
+    return ::SetWindowsHookExA(WH_KEYBOARD_LL, proc, GetModuleHandleA(nullptr), 0);
+}
+
+BOOL UnhookKeyboard(HHOOK hook) {
+    if (hooks().unhookKeyboard) return hooks().unhookKeyboard(hook);
+    return ::UnhookWindowsHookEx(hook);
+}
+
+BOOL RegisterSessionNotification(HWND wnd, DWORD flags) {
+    if (hooks().registerSessionNotification) return hooks().registerSessionNotification(wnd, flags);
+    return ::WTSRegisterSessionNotification(wnd, flags);
+}
+
+BOOL UnregisterSessionNotification(HWND wnd) {
+    if (hooks().unregisterSessionNotification) return hooks().unregisterSessionNotification(wnd);
+    return ::WTSUnRegisterSessionNotification(wnd);
+}
+
+ProcessElevation QueryProcessElevation(DWORD pid) {
+    if (hooks().processElevation) return hooks().processElevation(pid);
+    ProcessElevation result;
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return result;
+    HANDLE token = nullptr;
+    if (::OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        TOKEN_ELEVATION elevation{};
+        DWORD size = 0;
+        if (::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) {
+            result.opened = true;
+            result.elevated = elevation.TokenIsElevated != 0;
+        }
+        ::CloseHandle(token);
+    }
+    ::CloseHandle(process);
+    return result;
+}
+
+bool KeyDown(int vk) {
+    if (hooks().keyDown) return hooks().keyDown(vk);
+    return (::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
 } // namespace platform

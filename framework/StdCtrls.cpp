@@ -27,7 +27,7 @@ public:
         return manager;
     }
 
-    void MouseMove(TStdControl* control) {
+    void MouseMove(TWinControl* control) {
         if (!control->ShowHint() || control->Hint().empty()) return;
         if (control == FControl) return;
         Cancel();
@@ -37,7 +37,7 @@ public:
     }
 
     // `control` goes away.
-    void Leave(TStdControl* control) {
+    void Leave(TWinControl* control) {
         if (control == FControl) Cancel();
     }
 
@@ -148,7 +148,7 @@ private:
         FFont.SetCharset(SHIFTJIS_CHARSET);
     }
 
-    TStdControl* FControl = nullptr;
+    TWinControl* FControl = nullptr;
     UINT_PTR FShowTimer = 0;
     UINT_PTR FHideTimer = 0;
     UINT_PTR FLeaveTimer = 0;
@@ -157,6 +157,10 @@ private:
 };
 
 } // namespace
+
+void HintMouseMove(TWinControl* control) { HintManager::Get().MouseMove(control); }
+void HintHide() { HintManager::Get().Hide(); }
+void HintLeave(TWinControl* control) { HintManager::Get().Leave(control); }
 
 // ------------------------------------------------------------- TStdControl
 

@@ -19,6 +19,14 @@ bool SameText(const std::string& a, const std::string& b);
 // A windowed control on a system window class. It switches the input method
 // as its ImeMode asks when it receives the focus, and shows its own hint while
 // the mouse rests on it.
+// The hint of a windowed control: shown after the mouse rests on the control
+// (its graphic children included), hidden when the mouse leaves it or a button
+// or key is pressed on it. The standard controls call these themselves.
+void HintMouseMove(TWinControl* control);
+void HintHide();
+// `control` goes away.
+void HintLeave(TWinControl* control);
+
 class TStdControl : public TWinControl {
 public:
     TStdControl(TComponent* owner, const std::string& className, const std::string& baseClassName);

@@ -141,6 +141,9 @@ void TVTform::FormCreate(TObject*) {
     SetVisible(false);
     Timer1->SetEnabled(true);
     platform::SetForeground(OwnWnd);
+    // Without the keyboard watch or the session notifications the pad works as before.
+    FKeyWatch.Start([this](Latch latch) { LatchEndedByUser(latch); });
+    FSessionWatch.Start(Handle());
 }
 
 void TVTform::LoadSettings() {
@@ -211,6 +214,8 @@ void TVTform::FormClose(TObject*, TCloseAction& action) {
 }
 
 void TVTform::FormDestroy(TObject*) {
+    FKeyWatch.Stop();
+    FSessionWatch.Stop();
     platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
 }
@@ -243,7 +248,7 @@ void TVTform::Rest(TObject*) {
 void TVTform::HideForm() {
     if (!PadShown) return;
     SetWidth(0);
-    ResetBtn();
+    ReleaseLatches();
     PadShown = false;
 }
 
@@ -277,6 +282,9 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             ResetBtn();
         }
         return 0;
+    case WM_WTSSESSION_CHANGE:
+        if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
+        return 0;
     default:
         return TForm::WndProc(msg, wParam, lParam);
     }
@@ -292,6 +300,11 @@ void TVTform::ShiftBtnClick(TObject* sender) {
     auto* button = dynamic_cast<TSpeedButton*>(sender);
     if (!button) return;
     if (TargetWnd == OwnWnd) return; // nothing docked yet: the look changed, no key
+    if (FKeysBlocked) {
+        // The target cannot receive the key: the latch stays up.
+        button->SetDown(false);
+        return;
+    }
     platform::SetForeground(TargetWnd);
     BtnOnOff(button);
     if (OptNoBoth && button->Down()) {
@@ -315,6 +328,7 @@ void TVTform::BtnOnOff(TSpeedButton* button) {
 // ------------------------------------------------ foreground tracking and docking
 
 void TVTform::Timer1Timer(TObject*) {
+    CheckLatchTruth();
     HWND f = GetForegroundWindow();
     if ((!IsWindowEnabled(TargetWnd) || IsIconic(TargetWnd)) && PadShown) {
         HideForm();
@@ -347,6 +361,7 @@ void TVTform::Timer1Timer(TObject*) {
         return;
     }
     TargetWnd = g;
+    CheckTargetAccess();
     RECT r;
     if (!GetWindowRect(TargetWnd, &r)) r = RECT{0, 0, 0, 0};
     if (!EqualRect(&r, &TargetRect)) {
@@ -404,11 +419,16 @@ bool TVTform::TargetCheck(const std::string& title) {
 
 // ------------------------------------------------------------- commands
 
-void TVTform::FormMouseDown(TObject* sender, TMouseButton button, TShiftState, int, int) {
+void TVTform::FormMouseDown(TObject* sender, TMouseButton button, TShiftState, int x, int y) {
     // A right press on the name label belongs to its context menu, which opens
     // on the release: opening the settings dialog on the press as well would
     // hold the menu back until the dialog closed, over a hidden pad.
     const bool menuPress = button == mbRight && sender == NameLabel && NameLabel->PopupMenu();
+    // A press on an unavailable latch does nothing (the button lets it through to the panel).
+    if (PressOnBlockedLatch(sender, x, y)) {
+        platform::SetForeground(TargetWnd);
+        return;
+    }
     if (PadShown && !menuPress) SetMenu();
     platform::SetForeground(TargetWnd);
 }

@@ -14,6 +14,8 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "pad/SettingsGuard.h"
+#include "pad/KeyWatch.h"
+#include "pad/SessionWatch.h"
 #include "settings/IniGT.h"
 
 namespace vcl {
@@ -64,15 +66,30 @@ public:
     void Mini(TObject* sender);
     void Rest(TObject* sender);
     void EraseTaskBar();
-    // Shrinks the docked pad to zero width and releases both modifiers.
+    // Shrinks the docked pad to zero width and releases the keys it holds.
     void HideForm();
-    // Sends key-ups for Shift and Ctrl and raises both buttons.
+    // Sends key-ups for Shift and Ctrl and raises both buttons. For the ways
+    // out of the program, where a stuck key is worse than a cut-short one.
     void ResetBtn();
+    // Sends key-ups only for the keys the pad holds (its buttons that are
+    // down) and raises both buttons: a key the user holds stays held.
+    void ReleaseLatches();
 
     // The latches.
     void ShiftBtnMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void ShiftBtnClick(TObject* sender);
     void BtnOnOff(TSpeedButton* button);
+    // The user ended a latch with the real key: its button goes up and its
+    // caption black, and no key event is sent.
+    void LatchEndedByUser(Latch latch);
+    // A latch whose key the system no longer holds (something else let it go
+    // without a key event the pad could see) goes up, without a key event.
+    void CheckLatchTruth();
+    // At each docking: when the target cannot receive the pad's keys, the
+    // latches are released and shown unavailable, and the hint says why.
+    void CheckTargetAccess();
+    bool KeysBlocked() const { return FKeysBlocked; }
+    void SetKeysBlocked(bool blocked);
 
     // Foreground tracking and docking.
     void Timer1Timer(TObject* sender);
@@ -112,6 +129,8 @@ private:
     // Puts CTRL in SHIFT's group (exclusive) or in its own. A latch that the
     // regrouping raises also lets go of its key.
     void SetExclusiveButtons(bool exclusive);
+    // Whether a press on the panel at (x, y) hit a latch that is shown unavailable.
+    bool PressOnBlockedLatch(TObject* sender, int x, int y) const;
     // Copies the dialog's list into Targets.
     void TakeDialogList();
     // Hides the pad, fills the settings dialog from the pad's state with the
@@ -128,6 +147,14 @@ private:
     PadSettingsValues FStartSettings;
     // The box that asks whether to end without saving is open.
     bool FAskingToEnd = false;
+    KeyWatch FKeyWatch;
+    SessionWatch FSessionWatch;
+    bool FKeysBlocked = false;
+    // The target whose rights were last looked at.
+    HWND FAccessWnd = nullptr;
+    DWORD FAccessPid = 0;
+    // Polls in a row on which a latch was down but its key was not.
+    int FUntruthfulPolls[2] = {0, 0};
 };
 
 extern TVTform* VTform;

@@ -9,7 +9,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest
   wine wine64
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick xdotool
   locales fonts-ipafont-gothic fonts-liberation fonts-wine
   # scripts/check-release.sh reads the CI workflow with PyYAML.
   python3 python3-yaml
