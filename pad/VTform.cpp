@@ -7,6 +7,7 @@
 #include "dialogs/ListEdit.h"
 #include "pad/CaptionPlace.h"
 #include "framework/Platform.h"
+#include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
 #include "settings/WideProfile.h"
 #include "resources/VTform.layout.h"
@@ -17,8 +18,10 @@ TVTform* VTform = nullptr;
 
 namespace {
 
-// Titles on which the pad neither docks nor hides: the application's own
-// windows (its title also starts the about box's title) and the settings dialog.
+// Titles on which the pad neither docks nor hides: the application's title,
+// which also starts the title of the pad's about box, and "Target Listの編集",
+// a title that no window of this program has (the settings dialog is titled
+// " 各種設定"; the poll is off while it is open), kept from the original list.
 const char* const kOwnTitles[] = {"Vantro Pad", "Target Listの編集"};
 // Help windows: the pad hides on them.
 const char* const kHelpTitles[] = {"ﾍﾙﾌﾟ作成者", "Vantroとは"};
@@ -93,15 +96,9 @@ void TVTform::FormCreate(TObject*) {
     FrameHeight = GetSystemMetrics(SM_CYFRAME);
     CaptionButtonWidth = GetSystemMetrics(SM_CXSIZE);
 
-    // Lay the strip out from the caption height.
+    // Lay the strip out from the caption height and the name's width in its font.
     const int h = CaptionHeight;
-    const int padHeight = h - 1;
-    ShiftBtn->SetHeight(h - 5);
-    CtrlBtn->SetHeight(h - 5);
-    ShiftBtn->Font().SetHeight(h - 5);
-    CtrlBtn->Font().SetHeight(h - 5);
-    NameLabel->Font().SetHeight(h - 2);
-    NameLabel->SetTop((h - NameLabel->Font().Height()) / 2);
+    NameLabel->Font().SetHeight(PadNameFontHeight(h));
     int w = 0;
     {
         TCanvas canvas;
@@ -112,15 +109,18 @@ void TVTform::FormCreate(TObject*) {
         canvas.SetHandle(nullptr);
         ReleaseDC(nullptr, dc);
     }
-    const int b = ShiftBtn->Font().Height();
-    const int padWidth = w + 6 * b + 14;
-    SetClientSize(padWidth, padHeight);
-    VTpanel->SetBounds(VTpanel->Left(), VTpanel->Top(), padWidth, padHeight);
-    NameLabel->SetLeft(6);
-    ShiftBtn->SetBounds(NameLabel->Left() + w + 4, ShiftBtn->Top(), 3 * b, ShiftBtn->Height());
-    CtrlBtn->SetBounds(ShiftBtn->Left() + ShiftBtn->Width() + 1, CtrlBtn->Top(), ShiftBtn->Width(),
-                       CtrlBtn->Height());
-    PadWidth = padWidth;
+    const PadLayout l = LayOutPad(h, w);
+    ShiftBtn->SetHeight(l.buttonHeight);
+    CtrlBtn->SetHeight(l.buttonHeight);
+    ShiftBtn->Font().SetHeight(l.buttonFontHeight);
+    CtrlBtn->Font().SetHeight(l.buttonFontHeight);
+    NameLabel->SetTop(l.nameTop);
+    SetClientSize(l.width, l.height);
+    VTpanel->SetBounds(VTpanel->Left(), VTpanel->Top(), l.width, l.height);
+    NameLabel->SetLeft(l.nameLeft);
+    ShiftBtn->SetBounds(l.shiftLeft, ShiftBtn->Top(), l.buttonWidth, l.buttonHeight);
+    CtrlBtn->SetBounds(l.ctrlLeft, CtrlBtn->Top(), l.buttonWidth, l.buttonHeight);
+    PadWidth = l.width;
 
     PadShown = false;
     NeverDocked = true;

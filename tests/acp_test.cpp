@@ -53,6 +53,9 @@ TEST(Encoding, LiteralsAreCompiledToCp932) {
     const std::string halfWidth = "ｴｸｽﾌﾟﾛｰﾗ";
     EXPECT_EQ(Hex(halfWidth), "B4 B8 BD CC DF DB B0 D7");
 
+    // A double-byte character whose trailing byte is a backslash.
+    EXPECT_EQ(Hex("表"), "95 5C");
+
     const std::string fullWidth = "ＭＳ Ｐゴシック";
     EXPECT_EQ(Hex(fullWidth), "82 6C 82 72 20 82 6F 83 53 83 56 83 62 83 4E");
 
@@ -86,10 +89,10 @@ TEST(ProgramFile, CarriesVersionBlock) {
     UINT len = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
     ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(1, 2));     // 2.1
-    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(1, 0));     // .0.1
-    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 2));  // 2.1
-    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(0, 0));  // .0.0
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020001u);     // 2.1
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);     // .0.1
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00020001u);  // 2.1
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000000u);  // .0.0
 
     struct LangCp { WORD lang, cp; };
     LangCp* tr = nullptr;

@@ -48,6 +48,9 @@ public:
             Timer = new TTimer(this);
             Timer->SetInterval(10);
             Timer->OnTimer = [this](TObject*) { ++Ticks; };
+            // Timers of the thread tick meanwhile: the layout's timer had its chances.
+            testkit::LetTimersRun(5, 10);
+            TicksWhileLoading = Ticks;
         });
         OnCreate = [this](TObject*) { FLog.push_back("create"); };
     }
@@ -59,6 +62,7 @@ public:
     Probe* B = nullptr;
     TTimer* Timer = nullptr;
     int Ticks = 0;
+    int TicksWhileLoading = -1;
 
 private:
     std::vector<std::string>& FLog;
@@ -69,14 +73,14 @@ TEST(Components, LayoutIsReadUnderLoadingThenLoadedThenCreated) {
     std::vector<std::string> log;
     auto* form = new ProbeForm(&testkit::App(), log);
     // A timer created in a layout does not run before the loaded step.
-    EXPECT_TRUE(form->Timer->Enabled());
+    EXPECT_EQ(form->TicksWhileLoading, 0);
     form->DoCreate();
     const std::vector<std::string> want{"form loading yes", "A loading yes", "loaded form",
                                         "loaded A (loading)", "loaded B (loading)", "create"};
     EXPECT_EQ(log, want);
     EXPECT_FALSE(form->IsLoading());
     EXPECT_FALSE(form->A->IsLoading());
-    EXPECT_TRUE(testkit::WaitFor([&] { return form->Ticks > 0; }, 1000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return form->Ticks > 0; }, "a tick after the loaded step"));
     delete form;
 }
 
@@ -145,7 +149,8 @@ TEST(ErrorBox, AnErrorInAHandlerIsShownAndTheLoopGoesOn) {
     HWND wnd = form->Handle();
     PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 6));
-    EXPECT_TRUE(testkit::WaitFor([&] { return downs == 2 && ticks >= 3; }, 2000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return downs == 2 && ticks >= 3; }, "two presses and three ticks",
+                                 [&] { return std::to_string(downs) + " presses, " + std::to_string(ticks) + " ticks"; }));
     ASSERT_GE(boxes.boxes.size(), 3u);
     EXPECT_EQ(boxes.boxes[0].text, "first.");
     EXPECT_EQ(boxes.boxes[2].text, "tick.");

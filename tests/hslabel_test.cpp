@@ -14,6 +14,7 @@
 #include "controls/hslabel.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "tests/support/testkit.h"
 
 using namespace vcl;
 
@@ -39,44 +40,9 @@ public:
 // shadow has any blue, so "no blue left" means "fully covered by a pass".
 const COLORREF kBack = RGB(0, 0, 255), kYellow = RGB(255, 255, 0), kBlack = RGB(0, 0, 0);
 
-// A top-down 32-bit bitmap in a memory context, filled with kBack.
-class Bitmap {
-public:
-    Bitmap(int w, int h) : w_(w) {
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        dc_ = CreateCompatibleDC(nullptr);
-        bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = SelectObject(dc_, bmp_);
-        for (int i = 0; i < w * h; ++i) bits_[i] = 0x0000FF;  // 0x00RRGGBB
-    }
-    ~Bitmap() {
-        SelectObject(dc_, old_);
-        DeleteObject(bmp_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    COLORREF At(int x, int y) const {
-        GdiFlush();
-        DWORD p = bits_[y * w_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int Count(const RECT& r, const std::function<bool(COLORREF)>& match) const {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) n += match(At(x, y));
-        return n;
-    }
-    int Count(const RECT& r, COLORREF c) const {
-        return Count(r, [c](COLORREF p) { return p == c; });
-    }
-
-private:
-    int w_;
-    HDC dc_;
-    HBITMAP bmp_;
-    HGDIOBJ old_;
-    DWORD* bits_ = nullptr;
+// A memory bitmap filled with kBack.
+struct Bitmap : testkit::Bitmap {
+    Bitmap(int w, int h) : testkit::Bitmap(w, h, kBack) {}
 };
 
 void UseArial(TFont& font, int height, unsigned style = 0) {

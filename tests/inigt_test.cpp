@@ -128,8 +128,11 @@ TEST(IniFile, FirstRunWritesTheEightLinesAfterDefaultReads) {
         "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n"
         "[Pad]\r\n"
         "NoBoth=0\r\n";
-    EXPECT_EQ(Hex(FileBytes(path)), Hex(expected));
-    EXPECT_EQ(expected.substr(expected.find("List.0=") + 7, 2), "\xA2\xB4");  // the bracket really is one byte
+    const std::string written = FileBytes(path);
+    EXPECT_EQ(Hex(written), Hex(expected));
+    // The bracket is the one byte A2, before the first byte (B4) of the entry.
+    ASSERT_NE(written.find("List.0="), std::string::npos);
+    EXPECT_EQ(Hex(written.substr(written.find("List.0=") + 7, 2)), "A2 B4 ");
 
     ini.gt.ReadTextList("Target", "List", targets);
     EXPECT_EQ(targets, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
@@ -278,16 +281,17 @@ TEST(IniList, DamagedHugeCountIsBounded) {
     const auto start = std::chrono::steady_clock::now();
     ini.gt.ReadTextList("S", "List", list);
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_EQ(list.Count(), vcl::ini::kMaxListCount);
+    ASSERT_EQ(list.Count(), 10000);
     EXPECT_EQ(list[0], "a");
     EXPECT_EQ(list[1], "b");
     EXPECT_EQ(list[2], "z");
-    EXPECT_EQ(list[vcl::ini::kMaxListCount - 1], "");
+    EXPECT_EQ(list[9999], "");
     EXPECT_LT(seconds, 30.0);
 }
 
 TEST(IniPath, DefaultNameIsTheExecutablesWithIni) {
-    EXPECT_EQ(std::string("表"), "\x95\x5C");  // the byte 0x5C is a trailing byte here
+    // "表" ends in the byte 0x5C, a backslash on its own (acp_test checks how
+    // literals are compiled): the trailing byte must not split the name.
     const struct { const char* exe; const char* name; const char* full; } cases[] = {
         {"D:\\TOOLS\\PAD.EXE", "PAD.ini", "D:\\TOOLS\\PAD.ini"},
         {"D:\\TOOLS\\MY.PAD.EXE", "MY.PAD.ini", "D:\\TOOLS\\MY.PAD.ini"},

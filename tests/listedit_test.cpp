@@ -18,54 +18,39 @@
 #include "framework/Dialogs.h"
 #include "pad/VTform.h"
 #include "tests/support/dialogkit.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
 using namespace dialogkit;
-using Strings = std::vector<std::string>;
 
 namespace {
-
-struct Outcome {
-    TModalResult result = mrNone;
-    Strings list;
-    bool optAll = false, noBoth = false;
-};
-
-// Opens the settings dialog the way the pad does (list and options in, modal
-// show, results out) with `script` run inside its modal loop. A script that
-// leaves it open ends it with Cancel.
-Outcome OpenSettings(const Strings& list, bool optAll, bool noBoth, const std::function<void()>& script) {
-    TStringList targets;
-    for (const std::string& s : list) targets.Add(s);
-    EditForm->TargetEditList->Items().Assign(targets);
-    EditForm->Opt_all->SetChecked(optAll);
-    EditForm->NoBoth->SetChecked(noBoth);
-    WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [script] {
-        PumpApp(50);
-        script();
-        if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
-    });
-    Outcome out;
-    out.result = EditForm->ShowModal();
-    out.list = EditForm->TargetEditList->Items().Items();
-    out.optAll = EditForm->Opt_all->Checked();
-    out.noBoth = EditForm->NoBoth->Checked();
-    return out;
-}
 
 // Runs `answer` on the next input query titled `caption` once it is up.
 void AnswerQuery(const char* caption, const std::function<void(HWND)>& answer) {
     auto query = [=] { return FindWindowA(InputQueryClassName, caption); };
-    WhenReady([=] { return query() && GetForegroundWindow() == query(); }, [=] {
+    WhenReady([=] { return query() && IsWindowVisible(query()); }, [=] {
         HWND q = query();
-        PumpApp(50);
+        EXPECT_TRUE(BringToFront(q));
+        PumpApp();
         answer(q);
         if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0); // a failed step must not leave it open
+    }, std::string("the query \"") + caption + "\"", [=] {
+        if (HWND q = query()) PostMessageA(q, WM_CLOSE, 0, 0);
     });
 }
 
 void AnswerChange(const std::function<void(HWND)>& answer) { AnswerQuery("Targetの変更", answer); }
+
+// Clicks the change button with nothing selected: its click is handled (the
+// handler returned, which an open query would have kept it from) and no query
+// is there.
+void ClickChangeWithoutQuery() {
+    auto clicks = CountClicks(EditForm->EditBtn);
+    Click(EditForm->EditBtn);
+    EXPECT_TRUE(WaitApp([&] { return *clicks == 1; }, "the change button's click handled"));
+    EXPECT_EQ(FindWindowA(InputQueryClassName, nullptr), nullptr);
+}
 
 const Strings kThree = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"};
 
@@ -142,9 +127,9 @@ TEST_F(SettingsDialog, FirstEntrySelectedAndFocusFollowsTheRules) {
         EXPECT_EQ(GetFocus(), EditForm->AddBtn->Handle());
         // Enter clicks the focused button; Escape does nothing here.
         Press(VK_RETURN);
-        EXPECT_TRUE(WaitApp([] { return SetTitle->Visible(); }));
+        EXPECT_TRUE(WaitApp([] { return SetTitle->Visible(); }, "the add-target dialog shown"));
         SetTitle->Hide();
-        WaitApp([] { return GetForegroundWindow() == EditForm->Handle(); }, 1000);
+        EXPECT_TRUE(BringToFront(EditForm->Handle()));
         Press(VK_ESCAPE);
         EXPECT_EQ(EditForm->ModalResult(), mrNone);
         Click(EditForm->CanBtn);
@@ -161,11 +146,9 @@ TEST_F(SettingsDialog, DeleteAndChangeNeedASelectionAndLeaveNone) {
     Outcome empty = OpenSettings({}, false, false, [] {
         EXPECT_EQ(EditForm->TargetEditList->ItemIndex(), -1);
         Click(EditForm->DelBtn);
-        Click(EditForm->EditBtn);
-        PumpApp(200);
-        EXPECT_EQ(FindWindowA(InputQueryClassName, nullptr), nullptr);
+        ClickChangeWithoutQuery();
         Click(EditForm->AddBtn);
-        EXPECT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
+        EXPECT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }, "the add-target dialog shown"));
         Click(SetTitle->OKBtn);
         Click(EditForm->OKbtn);
     });
@@ -177,9 +160,7 @@ TEST_F(SettingsDialog, DeleteAndChangeNeedASelectionAndLeaveNone) {
         Click(EditForm->DelBtn);
         EXPECT_EQ(list->ItemIndex(), -1);
         Click(EditForm->DelBtn); // nothing selected: nothing happens
-        Click(EditForm->EditBtn);
-        PumpApp(200);
-        EXPECT_EQ(FindWindowA(InputQueryClassName, nullptr), nullptr);
+        ClickChangeWithoutQuery();
         ClickItem(list, 2);
         Click(EditForm->DelBtn); // the last entry: the one above is not selected instead
         EXPECT_EQ(list->ItemIndex(), -1);
@@ -218,7 +199,7 @@ TEST_F(SettingsDialog, ChangeGoesThroughTheInputQuery) {
             Press(VK_RETURN);
         });
         // The focus is back on the button that opened the query.
-        EXPECT_TRUE(WaitApp([] { return GetFocus() == EditForm->EditBtn->Handle(); }, 1000));
+        EXPECT_TRUE(WaitApp([] { return GetFocus() == EditForm->EditBtn->Handle(); }, "the focus on the change button"));
         Click(EditForm->OKbtn);
     });
     EXPECT_EQ(out.list, (Strings{"", "delta", "delta"}));
@@ -239,9 +220,7 @@ TEST_F(SettingsDialog, ButtonsAndCloseBoxGiveTheirResults) {
 }
 
 TEST_F(SettingsDialog, VersionAndHelpItems) {
-    VTform = new TVTform(&testkit::App()); // the help owner; it names the help file
-    VTform->DoCreate();
-    VTform->Timer1->SetEnabled(false);
+    VTform = padkit::NewPad(); // the help owner; it names the help file
     std::vector<std::string> calls;
     platform::hooks().shellAbout = [&](HWND owner, const char* app, const char* other, HICON icon) {
         EXPECT_EQ(owner, EditForm->Handle());
@@ -259,9 +238,8 @@ TEST_F(SettingsDialog, VersionAndHelpItems) {
         testkit::ClickAt(MenuPoint(EditForm, 2));
         EXPECT_EQ(EditForm->ModalResult(), mrNone);
     });
-    const std::string notice = EditFormAboutNotice;
-    EXPECT_EQ(std::count(notice.begin(), notice.end(), '\r'), 1);
-    EXPECT_EQ(notice.find('\n'), std::string::npos);
+    // Two lines joined by a lone carriage return.
+    const std::string notice = "ﾀｰｹﾞｯﾄﾘｽﾄとｵﾌﾟｼｮﾝの設定\rSHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ";
     EXPECT_EQ(calls, (Strings{"Vantro Pad for Windows95 - Vantro  Ver 2.1#Windows & Vantro|" + notice,
                               "Vantro.HLP|" + std::to_string(HELP_CONTEXT) + "|1"}));
 }
@@ -275,7 +253,7 @@ TEST_F(SettingsDialog, RealAboutBoxShowsTheTexts) {
         };
         WhenReady([=] { return box() != nullptr; }, [&, box] {
             HWND b = box();
-            PumpApp(100);
+            PumpApp();
             texts = WindowText(b);
             EnumChildWindows(
                 b,
@@ -289,10 +267,9 @@ TEST_F(SettingsDialog, RealAboutBoxShowsTheTexts) {
         });
         testkit::ClickAt(MenuPoint(EditForm, 1));
     });
-    const std::string notice = EditFormAboutNotice;
     for (const std::string& part : {std::string("Vantro Pad for Windows95 - Vantro  Ver 2.1"),
-                                    std::string("Windows & Vantro"), notice.substr(0, notice.find('\r')),
-                                    notice.substr(notice.find('\r') + 1)})
+                                    std::string("Windows & Vantro"), std::string("ﾀｰｹﾞｯﾄﾘｽﾄとｵﾌﾟｼｮﾝの設定"),
+                                    std::string("SHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ")})
         EXPECT_NE(texts.find(part), std::string::npos) << part << " not in " << texts;
 }
 
@@ -307,7 +284,7 @@ TEST_F(SettingsDialog, FirstShowCentredLaterOpeningsKeepPositionAndSize) {
         // The user moves and enlarges the frame: no control moves or grows.
         const RECT ok = ChildRect(EditForm->OKbtn->Handle());
         SetWindowPos(EditForm->Handle(), nullptr, 40, 30, w + 60, h + 50, SWP_NOZORDER);
-        PumpApp(50);
+        PumpApp();
         GetWindowRect(EditForm->Handle(), &moved);
         const RECT okAfter = ChildRect(EditForm->OKbtn->Handle());
         EXPECT_TRUE(EqualRect(&ok, &okAfter));
@@ -320,23 +297,15 @@ TEST_F(SettingsDialog, FirstShowCentredLaterOpeningsKeepPositionAndSize) {
 }
 
 TEST_F(SettingsDialog, ClosingAlsoClosesTheAddTargetDialog) {
-    auto openAddTarget = [] {
-        Click(EditForm->AddBtn);
-        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
-        RECT e;
-        GetWindowRect(EditForm->Handle(), &e);
-        SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        PumpApp(50);
-    };
     OpenSettings({"one"}, false, false, [&] {
-        openAddTarget();
+        OpenAddTargetBeside();
         Click(EditForm->CanBtn);
     });
     // Its OK can no longer append to a list that the pad does not read.
     EXPECT_FALSE(SetTitle->Visible());
     EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
     Outcome out = OpenSettings({"one"}, false, false, [&] {
-        openAddTarget();
+        OpenAddTargetBeside();
         Click(SetTitle->OKBtn);
         Click(EditForm->OKbtn);
     });
@@ -401,18 +370,16 @@ TEST(QuitChild, DISABLED_QuitEndsTheProgramWithThePreviousSettings) {
             Click(EditForm->DelBtn);
             Click(EditForm->Opt_all);
             Click(EditForm->AddBtn);
-            WaitApp([] { return SetTitle->Visible(); });
+            EXPECT_TRUE(WaitApp([] { return SetTitle->Visible(); }, "the add-target dialog shown"));
             SetWindowPos(SetTitle->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            testkit::Pump(50);
+            testkit::Pump();
             // A click that nothing here pumps: the quit must reach the dialog's loop.
             const POINT p = MenuPoint(EditForm, 0);
-            const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
             INPUT in[3]{};
-            const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+            const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
             for (int i = 0; i < 3; ++i) {
                 in[i].type = INPUT_MOUSE;
-                in[i].mi = MOUSEINPUT{(p.x * 65535 + cx / 2) / cx, (p.y * 65535 + cy / 2) / cy, 0,
-                                      flags[i] | MOUSEEVENTF_ABSOLUTE, 0, 0};
+                in[i].mi = testkit::MouseAt(p, flags[i]);
             }
             SendInput(3, in, sizeof(INPUT));
         });
@@ -434,18 +401,8 @@ TEST(SettingsDialogQuit, QuitItemEndsTheProgramWithThePreviousSettings) {
     WritePrivateProfileStringA("Target", "List.Count", "2", ini.c_str());
     WritePrivateProfileStringA("Target", "List.0", "｢aaa｣", ini.c_str());
     WritePrivateProfileStringA("Target", "List.1", "｢ﾃｽﾄ｣", ini.c_str());
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=QuitChild.*";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
     DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(testkit::RunChild("QuitChild.*", &code));
     EXPECT_EQ(code, 0u) << "the child test failed; see its output above";
     DeleteFileA(ini.c_str());
 }
@@ -460,7 +417,10 @@ bool RunQuery(std::string& value, const std::function<void(HWND)>& answer) {
 
 TEST(InputQueryDialog, IsLaidOutInDialogUnitsWithTheTextSelected) {
     testkit::App();
-    // Dialog units measured independently from the dialog's font.
+    // The dialog's font (ＭＳ Ｐゴシック, 12 pixels) has base units of 7 x 13
+    // pixels here: a dialog unit is 7/4 pixels across and 13/8 down, rounded. The sizes
+    // below are the dialog's (180 x 63 units, the edit at 8,19 and 164 wide,
+    // the buttons 50 x 14 at 38,41 and 92,41) in those pixels.
     HDC dc = GetDC(nullptr);
     HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
     HGDIOBJ old = SelectObject(dc, font);
@@ -469,8 +429,8 @@ TEST(InputQueryDialog, IsLaidOutInDialogUnitsWithTheTextSelected) {
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);
-    auto X = [&](int n) { return static_cast<LONG>(MulDiv(n, s.cx / 52, 4)); };
-    auto Y = [&](int n) { return static_cast<LONG>(MulDiv(n, s.cy, 8)); };
+    ASSERT_EQ(s.cx / 52, 7) << "another font: the pixel sizes below do not apply";
+    ASSERT_EQ(s.cy, 13) << "another font: the pixel sizes below do not apply";
     std::string value = "some text";
     HWND seen = nullptr;
     EXPECT_FALSE(RunQuery(value, [&](HWND q) {
@@ -478,17 +438,17 @@ TEST(InputQueryDialog, IsLaidOutInDialogUnitsWithTheTextSelected) {
         RECT c, w;
         GetClientRect(q, &c);
         GetWindowRect(q, &w);
-        EXPECT_EQ(c.right, X(180));
-        EXPECT_EQ(c.bottom, Y(63));
+        EXPECT_EQ(c.right, 315);
+        EXPECT_EQ(c.bottom, 102);
         EXPECT_EQ(w.left, std::max(0L, (GetSystemMetrics(SM_CXSCREEN) - (w.right - w.left)) / 2));
         HWND edit = FindWindowExA(q, nullptr, "TEdit", nullptr);
         HWND ok = FindWindowExA(q, nullptr, "TButton", "OK");
         HWND cancel = FindWindowExA(q, nullptr, "TButton", "ｷｬﾝｾﾙ");
         ASSERT_TRUE(edit && ok && cancel);
         const RECT e = ChildRect(edit), o = ChildRect(ok), k = ChildRect(cancel);
-        EXPECT_EQ((std::vector<LONG>{e.left, e.top, e.right - e.left}), (std::vector<LONG>{X(8), Y(19), X(164)}));
+        EXPECT_EQ((std::vector<LONG>{e.left, e.top, e.right - e.left}), (std::vector<LONG>{14, 31, 287}));
         EXPECT_EQ((std::vector<LONG>{o.left, o.top, o.right - o.left, o.bottom - o.top, k.left, k.top}),
-                  (std::vector<LONG>{X(38), Y(41), X(50), Y(14), X(92), Y(41)}));
+                  (std::vector<LONG>{67, 67, 88, 23, 161, 67}));
         EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
         EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 255);
         // The edit has the focus with the whole text selected.

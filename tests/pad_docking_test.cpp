@@ -1,79 +1,127 @@
-// The pad's start-up layout and its docking onto real target windows.
+// The pad's layout (the pure calculation and the real pad) and its docking
+// onto real target windows, at the places measured on the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "pad/PadLayout.h"
 #include "pad/VTform.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
 using testkit::Window;
+using Ev = testkit::KeyRecorder::Event;
 
 namespace {
 
 const char kFileManager[] = "C:\\WINDOWS - ﾌｧｲﾙ ﾏﾈｰｼﾞｬ";
 const char kExplorer[] = "ﾏｲ ｺﾝﾋﾟｭｰﾀ - ｴｸｽﾌﾟﾛｰﾗ";
 
-class PadDocking : public ::testing::Test {
-protected:
-    void SetUp() override {
-        testkit::App();
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        // Polls are run by hand, so each step is seen exactly once.
-        pad->Timer1->SetEnabled(false);
-        testkit::Pump(20);
-    }
-    void TearDown() override {
-        delete pad;
-        testkit::ReleaseModifiers();
-    }
+// ------------------------------------------------------------- the layout
 
-    void Poll() {
-        pad->Timer1Timer(pad->Timer1);
-        testkit::Pump(20);
-    }
-    RECT PadRect() const {
-        RECT r{};
-        GetWindowRect(pad->Handle(), &r);
-        return r;
-    }
-    int PadW() const {
-        RECT r = PadRect();
-        return r.right - r.left;
-    }
-    // The rectangle the pad must take on a target with window rectangle `t`.
-    RECT Expected(const RECT& t) const {
-        RECT r;
-        r.left = t.right - pad->PadWidth - GetSystemMetrics(SM_CXFRAME) - 3 * GetSystemMetrics(SM_CXSIZE);
-        r.top = t.top + GetSystemMetrics(SM_CYFRAME);
-        r.right = r.left + pad->PadWidth;
-        r.bottom = r.top + GetSystemMetrics(SM_CYCAPTION) - 1;
-        return r;
-    }
+TEST(PadLayoutCalc, TheWorkedExample) {
+    // Caption 18, name 40 pixels wide.
+    const PadLayout l = LayOutPad(18, 40);
+    EXPECT_EQ(l.buttonWidth, 39);
+    EXPECT_EQ(l.buttonHeight, 13);
+    EXPECT_EQ(l.buttonFontHeight, 13);
+    EXPECT_EQ(l.width, 132);
+    EXPECT_EQ(l.height, 17);
+    EXPECT_EQ(l.shiftLeft, 50);
+    EXPECT_EQ(l.ctrlLeft, 90);
+    EXPECT_EQ(l.nameLeft, 6);
+    EXPECT_EQ(l.nameTop, 1);
+    EXPECT_EQ(l.nameFontHeight, 16);
+    EXPECT_EQ(PadNameFontHeight(18), 16);
+}
+
+TEST(PadLayoutCalc, ALargerCaption) {
+    // Caption 23, name 45 pixels wide: buttons 54 x 18, CTRL ends 3 pixels
+    // before the strip's right edge.
+    const PadLayout l = LayOutPad(23, 45);
+    EXPECT_EQ(l.buttonWidth, 54);
+    EXPECT_EQ(l.buttonHeight, 18);
+    EXPECT_EQ(l.width, 167);
+    EXPECT_EQ(l.height, 22);
+    EXPECT_EQ(l.shiftLeft, 55);
+    EXPECT_EQ(l.ctrlLeft, 110);
+    EXPECT_EQ(l.nameTop, 1);
+}
+
+class PadDocking : public padkit::PadTest {
+protected:
+    // Docked on `w`: just left of its caption buttons, on its caption bar, as
+    // the window itself reports them.
     void ExpectDockedOn(const Window& w) {
         EXPECT_TRUE(pad->PadShown);
         EXPECT_TRUE(IsWindowVisible(pad->Handle()));
-        RECT want = Expected(w.Rect()), got = PadRect();
-        EXPECT_EQ(got.left, want.left);
-        EXPECT_EQ(got.top, want.top);
-        EXPECT_EQ(got.right, want.right);
-        EXPECT_EQ(got.bottom, want.bottom);
+        const testkit::CaptionBar bar = testkit::MeasureCaption(w.hwnd());
+        const RECT got = PadRect();
+        ASSERT_GE(bar.top, 0) << "no caption found";
+        ASSERT_GE(bar.buttonsLeft, 0) << "no caption button found";
+        EXPECT_EQ(got.top, bar.top);
+        EXPECT_LE(got.bottom, bar.bottom);
+        EXPECT_GE(got.bottom, bar.bottom - 2);
+        EXPECT_LE(got.right, bar.buttonsLeft);
+        EXPECT_GE(got.right, bar.buttonsLeft - 6) << "the caption buttons start at " << bar.buttonsLeft;
+        EXPECT_EQ(got.right - got.left, pad->PadWidth);
     }
-    void ExpectHidden() {
-        EXPECT_FALSE(pad->PadShown);
-        EXPECT_EQ(PadW(), 0);
-    }
-    // Docks the pad on `w`, checked.
-    void DockOn(Window& w) {
-        w.Activate();
-        ASSERT_EQ(GetForegroundWindow(), w.hwnd());
-        Poll();
+    void DockAndCheck(Window& w) {
+        ASSERT_TRUE(DockOn(w));
         ExpectDockedOn(w);
     }
-
-    TVTform* pad = nullptr;
 };
+
+TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
+    const int h = GetSystemMetrics(SM_CYCAPTION);
+    // "Vantro" measured independently in the name label's font (bold Arial).
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(h - 2, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, "Vantro", 6, &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    // The auto-sized label fitted itself to its font before it was measured.
+    EXPECT_EQ(pad->NameLabel->Width(), size.cx);
+
+    const PadLayout l = LayOutPad(h, size.cx);
+    EXPECT_EQ(pad->CaptionHeight, h);
+    EXPECT_EQ(pad->PadWidth, l.width);
+    EXPECT_EQ(pad->ClientWidth(), l.width);
+    EXPECT_EQ(pad->ClientHeight(), l.height);
+    EXPECT_EQ(pad->VTpanel->Width(), l.width);
+    EXPECT_EQ(pad->VTpanel->Height(), l.height);
+    EXPECT_EQ(pad->NameLabel->Left(), l.nameLeft);
+    EXPECT_EQ(pad->NameLabel->Top(), l.nameTop);
+    EXPECT_EQ(pad->NameLabel->Font().Height(), l.nameFontHeight);
+    for (TSpeedButton* b : {pad->ShiftBtn, pad->CtrlBtn}) {
+        SCOPED_TRACE(b->Name());
+        EXPECT_EQ(b->Width(), l.buttonWidth);
+        EXPECT_EQ(b->Height(), l.buttonHeight);
+        EXPECT_EQ(b->Font().Height(), l.buttonFontHeight);
+        EXPECT_EQ(b->Top(), 2);
+    }
+    EXPECT_EQ(pad->ShiftBtn->Left(), l.shiftLeft);
+    EXPECT_EQ(pad->CtrlBtn->Left(), l.ctrlLeft);
+    EXPECT_EQ(pad->CtrlBtn->GroupIndex(), 2);
+
+    // On the screen: the name, SHIFT and CTRL side by side inside the strip.
+    Window target(kExplorer);
+    ASSERT_TRUE(DockOn(target));
+    const RECT strip = PadRect();
+    const POINT name = pad->NameLabel->ClientToScreen(POINT{0, 0});
+    const POINT shift = pad->ShiftBtn->ClientToScreen(POINT{0, 0});
+    const POINT ctrl = pad->CtrlBtn->ClientToScreen(POINT{0, 0});
+    EXPECT_EQ(name.x, strip.left + 6);
+    EXPECT_LT(name.x + pad->NameLabel->Width(), shift.x);
+    EXPECT_EQ(shift.x + pad->ShiftBtn->Width() + 1, ctrl.x);
+    EXPECT_EQ(ctrl.x + pad->CtrlBtn->Width() + 3, strip.right);
+    EXPECT_EQ(shift.y, strip.top + 2);
+}
 
 TEST_F(PadDocking, StartsInvisibleWithDefaultsUntilATargetAppears) {
     EXPECT_FALSE(pad->OptAll);
@@ -88,15 +136,14 @@ TEST_F(PadDocking, StartsInvisibleWithDefaultsUntilATargetAppears) {
     EXPECT_FALSE(IsWindowVisible(testkit::App().Handle()));
 
     Window other("無題 - メモ帳");
-    other.Activate();
+    ASSERT_TRUE(other.Activate());
     Poll();
     EXPECT_FALSE(IsWindowVisible(pad->Handle()));
     EXPECT_TRUE(pad->NeverDocked);
 
     Window target(kFileManager);
-    DockOn(target);
+    DockAndCheck(target);
     EXPECT_FALSE(pad->NeverDocked);
-    EXPECT_EQ(pad->TargetWnd, target.hwnd());
     // The pad is a borderless, always-on-top strip without a task-bar button.
     LONG style = GetWindowLongA(pad->Handle(), GWL_STYLE);
     LONG exStyle = GetWindowLongA(pad->Handle(), GWL_EXSTYLE);
@@ -107,45 +154,10 @@ TEST_F(PadDocking, StartsInvisibleWithDefaultsUntilATargetAppears) {
     EXPECT_FALSE(IsWindowVisible(testkit::App().Handle()));
 }
 
-TEST_F(PadDocking, LayoutFollowsCaptionHeightAndMeasuredName) {
-    const int h = GetSystemMetrics(SM_CYCAPTION);
-    const int b = h - 5;
-    // Measure "Vantro" in the name label's font independently.
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(h - 2, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, "Vantro", 6, &size);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    const int w = size.cx;
-
-    EXPECT_EQ(pad->CaptionHeight, h);
-    EXPECT_EQ(pad->PadWidth, w + 6 * b + 14);
-    EXPECT_EQ(pad->ClientHeight(), h - 1);
-    EXPECT_EQ(pad->VTpanel->Width(), pad->PadWidth);
-    EXPECT_EQ(pad->VTpanel->Height(), h - 1);
-    EXPECT_EQ(pad->NameLabel->Left(), 6);
-    EXPECT_EQ(pad->NameLabel->Top(), 1);
-    EXPECT_EQ(pad->NameLabel->Font().Height(), h - 2);
-    EXPECT_EQ(pad->ShiftBtn->Left(), 6 + w + 4);
-    EXPECT_EQ(pad->ShiftBtn->Width(), 3 * b);
-    EXPECT_EQ(pad->CtrlBtn->Width(), 3 * b);
-    EXPECT_EQ(pad->CtrlBtn->Left(), 6 + w + 4 + 3 * b + 1);
-    EXPECT_EQ(pad->ShiftBtn->Height(), b);
-    EXPECT_EQ(pad->ShiftBtn->Font().Height(), b);
-    EXPECT_EQ(pad->ShiftBtn->Top(), 2);
-    EXPECT_EQ(pad->CtrlBtn->GroupIndex(), 2);
-    // The auto-sized label fitted itself to the new font before it was measured.
-    EXPECT_EQ(pad->NameLabel->Width(), w);
-}
-
 TEST_F(PadDocking, FollowsTheTargetWhenItMoves) {
     Window target(kExplorer);
-    DockOn(target);
+    DockAndCheck(target);
     MoveWindow(target.hwnd(), 40, 60, 500, 300, TRUE);
-    testkit::Pump(20);
     Poll();
     ExpectDockedOn(target);
     // A poll on an unmoved target keeps the pad where it is.
@@ -166,6 +178,7 @@ TEST_F(PadDocking, HidesOnWindowsThatAreNoTargets) {
     cases.push_back({"program manager", std::make_unique<Window>("Program Manager")});
     cases.push_back({"untitled", std::make_unique<Window>("")});
     cases.push_back({"help window", std::make_unique<Window>("ﾍﾙﾌﾟ作成者")});
+    cases.push_back({"help title", std::make_unique<Window>("Vantroとは")});
     cases.push_back(
         {"pop-up", std::make_unique<Window>(std::string("ﾌｧｲﾙ ﾏﾈｰｼﾞｬ popup"), WS_POPUP | WS_CAPTION | WS_VISIBLE)});
     auto frameless = std::make_unique<Window>("ﾌｧｲﾙ ﾏﾈｰｼﾞｬ frameless");
@@ -174,41 +187,56 @@ TEST_F(PadDocking, HidesOnWindowsThatAreNoTargets) {
     cases.push_back({"frameless", std::move(frameless)});
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DockOn(target);
+        ASSERT_TRUE(DockOn(target));
+        pad->ShiftBtn->SetDown(true);
+        pad->BtnOnOff(pad->ShiftBtn);
         testkit::KeyRecorder keys;
-        c.window->Activate();
-        ASSERT_EQ(GetForegroundWindow(), c.window->hwnd());
+        ASSERT_TRUE(c.window->Activate());
         Poll();
         ExpectHidden();
-        // Nothing is latched: hiding sends no key-up (a key the user holds stays held).
-        EXPECT_TRUE(keys.events.empty());
+        // Hiding lets go of the latched key, and of no other (a key the user
+        // holds stays held).
+        EXPECT_FALSE(pad->ShiftBtn->Down());
+        EXPECT_EQ(keys.events, (std::vector<Ev>{{VK_SHIFT, KEYEVENTF_KEYUP}}));
     }
 }
 
 TEST_F(PadDocking, HidesWhenTheTargetIsMinimizedDisabledOrClosed) {
     Window target(kExplorer);
-    DockOn(target);
+    DockAndCheck(target);
     ShowWindow(target.hwnd(), SW_MINIMIZE);
-    testkit::Pump(50);
+    ASSERT_TRUE(testkit::WaitFor([&] { return IsIconic(target.hwnd()) != FALSE; }, "the target minimized"));
     Poll();
     ExpectHidden();
 
     ShowWindow(target.hwnd(), SW_RESTORE);
-    DockOn(target);
+    DockAndCheck(target);
     EnableWindow(target.hwnd(), FALSE);
     Poll();
     ExpectHidden();
     EnableWindow(target.hwnd(), TRUE);
 
-    DockOn(target);
+    DockAndCheck(target);
     target.Destroy();
     Poll();
     ExpectHidden();
 }
 
+TEST_F(PadDocking, ADisabledMatchingWindowInFrontHidesThePadAndIsNoTarget) {
+    Window target(kExplorer);
+    DockAndCheck(target);
+    Window disabled(kFileManager, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{200, 200, 600, 450});
+    ASSERT_TRUE(disabled.Activate());
+    EnableWindow(disabled.hwnd(), FALSE);
+    ASSERT_EQ(GetForegroundWindow(), disabled.hwnd());
+    Poll();
+    ExpectHidden();
+    EXPECT_EQ(pad->TargetWnd, target.hwnd());
+}
+
 TEST_F(PadDocking, HiddenForegroundTargetDoesNotDock) {
     Window target(kExplorer);
-    target.Activate();
+    ASSERT_TRUE(target.Activate());
     // Clear the visible bit without letting the activation move elsewhere.
     SetWindowLongA(target.hwnd(), GWL_STYLE, GetWindowLongA(target.hwnd(), GWL_STYLE) & ~WS_VISIBLE);
     ASSERT_EQ(GetForegroundWindow(), target.hwnd());
@@ -220,12 +248,14 @@ TEST_F(PadDocking, HiddenForegroundTargetDoesNotDock) {
 
 TEST_F(PadDocking, OwnWindowsLeaveThePadAsItIs) {
     Window target(kFileManager);
+    // The about box's title starts with the application's title; the second
+    // is the settings dialog's title of the original program, still on the list.
     for (const char* title : {"Vantro Pad のﾊﾞｰｼﾞｮﾝ情報", "Target Listの編集"}) {
         SCOPED_TRACE(title);
-        DockOn(target);
+        DockAndCheck(target);
         RECT before = PadRect();
         Window own(title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{300, 300, 500, 450});
-        own.Activate();
+        ASSERT_TRUE(own.Activate());
         Poll();
         EXPECT_TRUE(pad->PadShown);
         RECT after = PadRect();
@@ -237,10 +267,10 @@ TEST_F(PadDocking, OwnWindowsLeaveThePadAsItIs) {
 TEST_F(PadDocking, MatchesOnlyTheFirst79BytesOfATitle) {
     // The entry ends exactly at byte 79: seen, so the pad docks.
     Window seen(std::string(71, 'a') + "ｴｸｽﾌﾟﾛｰﾗ");
-    DockOn(seen);
+    DockAndCheck(seen);
     // One byte later the entry is cut: not a target.
     Window cut(std::string(72, 'a') + "ｴｸｽﾌﾟﾛｰﾗ");
-    cut.Activate();
+    ASSERT_TRUE(cut.Activate());
     Poll();
     ExpectHidden();
 }
@@ -250,52 +280,71 @@ TEST_F(PadDocking, ListMatchingIsCaseSensitiveAndIgnoresEmptyEntries) {
     pad->Targets->Add("");
     pad->Targets->Add("Editor");
     Window blank("anything at all");
-    blank.Activate();
+    ASSERT_TRUE(blank.Activate());
     Poll();
     EXPECT_TRUE(pad->NeverDocked);
     Window lower("my editor");
-    lower.Activate();
+    ASSERT_TRUE(lower.Activate());
     Poll();
     EXPECT_TRUE(pad->NeverDocked);
     Window match("My Editor - file.txt");
-    DockOn(match);
+    DockAndCheck(match);
 }
 
-TEST_F(PadDocking, OptAllDocksOnAnyCaptionedWindow) {
+TEST_F(PadDocking, OptAllDocksOnAnyCaptionedWindowButKeepsTheRules) {
     pad->OptAll = true;
     Window any("無題 - メモ帳");
-    DockOn(any);
-    // The system windows still hide it.
-    Window manager("Program Manager");
-    manager.Activate();
+    DockAndCheck(any);
+    // The system windows, the help titles and pop-ups still hide it.
+    for (const char* title : {"Program Manager", "Vantroとは"}) {
+        SCOPED_TRACE(title);
+        Window hiding(title);
+        ASSERT_TRUE(hiding.Activate());
+        Poll();
+        ExpectHidden();
+        DockAndCheck(any);
+    }
+    {
+        Window popup("無題 popup", WS_POPUP | WS_CAPTION | WS_VISIBLE, RECT{300, 300, 500, 450});
+        ASSERT_TRUE(popup.Activate());
+        Poll();
+        ExpectHidden();
+    }
+    // The application's own title still leaves the pad alone.
+    DockAndCheck(any);
+    const RECT before = PadRect();
+    Window own("Vantro Pad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{300, 300, 500, 450});
+    ASSERT_TRUE(own.Activate());
     Poll();
-    ExpectHidden();
+    EXPECT_TRUE(pad->PadShown);
+    const RECT after = PadRect();
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(pad->TargetWnd, any.hwnd());
 }
 
 TEST_F(PadDocking, ThePadInTheForegroundHandsItBack) {
     // The pad never takes the activation by itself; a pad made able to shows
     // what happens when it does reach the foreground anyway.
     delete pad;
-    pad = new TVTform(&testkit::App());
-    pad->SetExtraExStyle(0);
-    pad->DoCreate();
-    pad->Timer1->SetEnabled(false);
+    pad = padkit::NewPad(true);
     Window target(kExplorer);
-    DockOn(target);
+    DockAndCheck(target);
     // Its activation handler hands the foreground straight back.
     SetForegroundWindow(pad->Handle());
-    testkit::Pump(20);
-    EXPECT_EQ(GetForegroundWindow(), target.hwnd());
+    EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); },
+                                 "the foreground back on the target", testkit::Foreground));
     EXPECT_FALSE(IsWindowVisible(testkit::App().Handle()));
     // Without that handler the next poll does it, and hides the pad.
     auto onActivate = pad->OnActivate;
     pad->OnActivate = nullptr;
     SetForegroundWindow(pad->Handle());
-    testkit::Pump(20);
+    const auto padInFront = testkit::WaitFor([&] { return GetForegroundWindow() == pad->Handle(); },
+                                             "the pad in the foreground", testkit::Foreground);
     pad->OnActivate = onActivate;
-    ASSERT_EQ(GetForegroundWindow(), pad->Handle());
+    ASSERT_TRUE(padInFront);
     Poll();
-    EXPECT_EQ(GetForegroundWindow(), target.hwnd());
+    EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); },
+                                 "the foreground back on the target", testkit::Foreground));
     ExpectHidden();
     // The next poll docks it again in place.
     Poll();
@@ -306,17 +355,17 @@ TEST_F(PadDocking, TheTimerPollsEveryHundredMilliseconds) {
     EXPECT_EQ(pad->Timer1->Interval(), 100u);
     pad->Timer1->SetEnabled(true);
     Window target(kExplorer);
-    target.Activate();
-    EXPECT_TRUE(testkit::WaitFor([&] { return pad->PadShown; }, 2000));
+    ASSERT_TRUE(target.Activate());
+    EXPECT_TRUE(testkit::WaitFor([&] { return pad->PadShown; }, "the pad docked by its own poll"));
     ExpectDockedOn(target);
     Window other("無題 - メモ帳");
-    other.Activate();
-    EXPECT_TRUE(testkit::WaitFor([&] { return PadW() == 0; }, 2000));
+    ASSERT_TRUE(other.Activate());
+    EXPECT_TRUE(testkit::WaitFor([&] { return PadWidth() == 0; }, "the pad hidden by its own poll"));
 }
 
 TEST_F(PadDocking, MinimizeHidesAndRestoreShowsAgain) {
     Window target(kExplorer);
-    DockOn(target);
+    DockAndCheck(target);
     testkit::App().Minimize();
     ExpectHidden();
     EXPECT_FALSE(IsWindowVisible(testkit::App().Handle()));
@@ -328,7 +377,6 @@ TEST_F(PadDocking, MinimizeHidesAndRestoreShowsAgain) {
 }
 
 TEST_F(PadDocking, ReleasesBothModifiersOnResetHideAndDestroy) {
-    using Ev = testkit::KeyRecorder::Event;
     const std::vector<Ev> bothUp{{VK_SHIFT, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
     testkit::KeyRecorder keys;
     // Sent even when nothing is latched.
@@ -340,7 +388,7 @@ TEST_F(PadDocking, ReleasesBothModifiersOnResetHideAndDestroy) {
     EXPECT_TRUE(keys.events.empty());
 
     Window target(kExplorer);
-    DockOn(target);
+    DockAndCheck(target);
     pad->ShiftBtn->SetDown(true);
     pad->ShiftBtn->Font().SetColor(clRed);
     keys.events.clear();

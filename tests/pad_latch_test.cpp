@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "pad/VTform.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -17,47 +19,34 @@ namespace {
 const Ev ShiftDown{VK_SHIFT, 0}, ShiftUp{VK_SHIFT, KEYEVENTF_KEYUP};
 const Ev CtrlDown{VK_CONTROL, 0}, CtrlUp{VK_CONTROL, KEYEVENTF_KEYUP};
 
-class PadLatches : public ::testing::Test {
+class PadLatches : public padkit::PadTest {
 protected:
     void SetUp() override {
-        testkit::ReleaseModifiers();
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        pad->Timer1->SetEnabled(false);
-        target = new Window("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
+        PadTest::SetUp();
+        target = std::make_unique<Window>("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
     }
     void TearDown() override {
-        delete keys;
-        delete pad;
-        delete target;
-        testkit::ReleaseModifiers();
+        keys.reset();
+        PadTest::TearDown();
+        target.reset();
     }
     void Dock() {
-        target->Activate();
-        pad->Timer1Timer(pad->Timer1);
-        testkit::Pump(30);
-        ASSERT_TRUE(pad->PadShown);
-        keys = new testkit::KeyRecorder;
+        ASSERT_TRUE(DockOn(*target));
+        keys = std::make_unique<testkit::KeyRecorder>();
     }
     POINT Centre(TSpeedButton* b) const {
         return b->ClientToScreen(POINT{b->Width() / 2, b->Height() / 2});
     }
-    // Whether the button's caption shows pixels of `color` on the screen.
+    // Whether the button's caption has pixels of `color`, painted into a
+    // memory bitmap as the panel paints it.
     bool CaptionHas(TSpeedButton* b, COLORREF color) {
-        UpdateWindow(pad->VTpanel->Handle());
-        testkit::Pump(20);
-        HDC dc = GetDC(pad->VTpanel->Handle());
-        bool found = false;
-        for (int y = b->Top(); y < b->Top() + b->Height() && !found; ++y)
-            for (int x = b->Left(); x < b->Left() + b->Width() && !found; ++x)
-                found = GetPixel(dc, x, y) == color;
-        ReleaseDC(pad->VTpanel->Handle(), dc);
-        return found;
+        testkit::Bitmap bmp(pad->VTpanel->Width(), pad->VTpanel->Height(), RGB(0, 0, 255));
+        pad->VTpanel->PaintControls(bmp.dc());
+        return bmp.Count(b->BoundsRect(), color) > 0;
     }
 
-    TVTform* pad = nullptr;
-    Window* target = nullptr;
-    testkit::KeyRecorder* keys = nullptr;
+    std::unique_ptr<Window> target;
+    std::unique_ptr<testkit::KeyRecorder> keys;
 };
 
 TEST_F(PadLatches, ShiftLatchesAndUnlatchesTheRealKey) {
@@ -109,7 +98,7 @@ TEST_F(PadLatches, BothKeysHeldUnlessNoBoth) {
 TEST_F(PadLatches, RightClickOnlyHandsTheForegroundBack) {
     Dock();
     Window other("無題 - メモ帳", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{150, 300, 450, 500});
-    other.Activate();
+    ASSERT_TRUE(other.Activate());
     testkit::RightClickAt(Centre(pad->ShiftBtn));
     EXPECT_EQ(GetForegroundWindow(), target->hwnd());
     EXPECT_FALSE(pad->ShiftBtn->Down());
@@ -131,7 +120,7 @@ TEST_F(PadLatches, ClickBeforeAnyDockingSendsNoKey) {
     pad->SetWidth(pad->PadWidth);
     pad->SetVisible(true);
     pad->VTpanel->SetVisible(true);
-    testkit::Pump(30);
+    ASSERT_TRUE(testkit::WaitFor([&] { return IsWindowVisible(pad->Handle()) != FALSE; }, "the pad shown"));
     ASSERT_EQ(pad->TargetWnd, pad->OwnWnd);
     testkit::ClickAt(Centre(pad->ShiftBtn));
     EXPECT_TRUE(pad->ShiftBtn->Down());
@@ -144,16 +133,15 @@ TEST_F(PadLatches, HidingAndEndingReleaseBothKeys) {
     testkit::ClickAt(Centre(pad->ShiftBtn));
     testkit::ClickAt(Centre(pad->CtrlBtn));
     Window other("無題 - メモ帳");
-    other.Activate();
-    pad->Timer1Timer(pad->Timer1);
+    ASSERT_TRUE(other.Activate());
+    Poll();
     EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
     EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
     EXPECT_FALSE(pad->ShiftBtn->Down());
     EXPECT_FALSE(pad->CtrlBtn->Down());
 
     // Ending the program with a latched key.
-    target->Activate();
-    pad->Timer1Timer(pad->Timer1);
+    ASSERT_TRUE(DockOn(*target));
     testkit::ClickAt(Centre(pad->ShiftBtn));
     ASSERT_TRUE(testkit::KeyHeld(VK_SHIFT));
     delete pad;
@@ -193,20 +181,21 @@ TEST(PadCrashChild, DISABLED_HoldShiftThenDie) {
     });
     // Keep the pointer off the windows to come: a window mapped under the pointer
     // makes Wine re-read the modifiers from the X server, which would drop Shift.
-    SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
-    testkit::Pump(100);
-    auto* pad = new TVTform(&testkit::App());
-    pad->DoCreate();
-    pad->Timer1->SetEnabled(false);
+    testkit::MoveMouse(POINT{2, GetSystemMetrics(SM_CYSCREEN) - 2});
+    auto* pad = padkit::NewPad();
     Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
-    target.Activate();
-    // Let Wine finish taking the X focus: it re-reads the modifiers from X then.
-    testkit::Pump(300);
-    pad->Timer1Timer(pad->Timer1);
+    if (!padkit::DockOn(pad, target)) std::exit(6);
     pad->ShiftBtn->SetDown(true);
-    pad->BtnOnOff(pad->ShiftBtn);
-    testkit::Pump(50);
-    if (!testkit::KeyHeld(VK_SHIFT)) std::exit(7);
+    // While Wine finishes moving the X focus to the target it re-reads the
+    // modifiers from the X server, which drops an injected Shift: latch again
+    // until Shift is seen held, then die at once.
+    if (!testkit::WaitFor(
+            [&] {
+                if (!testkit::KeyHeld(VK_SHIFT)) pad->BtnOnOff(pad->ShiftBtn);
+                return testkit::KeyHeld(VK_SHIFT);
+            },
+            "Shift held"))
+        std::exit(7);
     const char* how = getenv("VANTRO_DIE");
     if (how && std::string(how) == "throw") throw std::runtime_error("uncaught");
     volatile int* nowhere = nullptr;
@@ -214,20 +203,8 @@ TEST(PadCrashChild, DISABLED_HoldShiftThenDie) {
 }
 
 DWORD RunDyingChild(const char* how) {
-    SetEnvironmentVariableA("VANTRO_DIE", how);
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string cmd = std::string("\"") + self +
-                      "\" --gtest_catch_exceptions=0 --gtest_also_run_disabled_tests --gtest_filter=PadCrashChild.DISABLED_HoldShiftThenDie";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
-    WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(testkit::RunChild("PadCrashChild.DISABLED_HoldShiftThenDie", &code, std::string("VANTRO_DIE=") + how));
     return code;
 }
 
@@ -250,8 +227,7 @@ TEST(PadCrash, TheCrashFilterReleasesTheKeysAndHandsOn) {
     SetUnhandledExceptionFilter(filter);
     ASSERT_NE(filter, nullptr);
     keybd_event(VK_CONTROL, 0, 0, 0);
-    testkit::Pump(20);
-    ASSERT_TRUE(testkit::KeyHeld(VK_CONTROL));
+    ASSERT_TRUE(testkit::WaitFor([] { return testkit::KeyHeld(VK_CONTROL); }, "Ctrl held"));
     EXCEPTION_RECORD record{};
     record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
     EXCEPTION_POINTERS pointers{&record, nullptr};

@@ -26,8 +26,7 @@ public:
     FakeShell() {
         platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
             EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), d->cbSize);
-            EXPECT_EQ(WM_TRAYNOTIFY, d->uCallbackMessage);
-            EXPECT_EQ(1126u, d->uCallbackMessage);
+            EXPECT_EQ(1126u, d->uCallbackMessage); // WM_USER + 102
             EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
             if (m != NIM_DELETE) icon = d->hIcon;
             const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
@@ -85,10 +84,11 @@ protected:
         t->SetRegistered(registered);
         return t;
     }
-    // Delivers a callback the way the shell does, and handles what it posts.
+    // Delivers a callback the way the shell does (posted), and handles it and
+    // whatever its handling posts to this thread.
     void Notify(UINT id, LPARAM mouse) {
         PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, id, mouse);
-        testkit::Pump(30);
+        testkit::Pump();
     }
     void LogEvents(TTaskTray* t) {
         auto note = [this](const char* what, int b, unsigned s, int x, int y) {
@@ -233,15 +233,24 @@ TEST_F(Tray, CallbacksBecomeEventsWithTheCursorAndTheButtonFlagOnly) {
               log);
 }
 
-// Closes the open popup menu shortly after it opens, noting where it appeared.
+// Closes the popup menu as soon as it is open, noting where it appeared.
 POINT gMenuAt{-1, -1};
-void CloseMenuSoon() {
-    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        RECT r{-1, -1, -1, -1};
-        if (HWND menu = FindWindowA("#32768", nullptr)) GetWindowRect(menu, &r);
-        gMenuAt = POINT{r.left, r.top};
-        EndMenu();
+DWORD gMenuWatchStart = 0;
+void CloseMenuWhenOpen() {
+    gMenuWatchStart = GetTickCount();
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu && IsWindowVisible(menu)) {
+            KillTimer(nullptr, timer);
+            RECT r{};
+            GetWindowRect(menu, &r);
+            gMenuAt = POINT{r.left, r.top};
+            EndMenu();
+        } else if (static_cast<int>(GetTickCount() - gMenuWatchStart) > testkit::kLimitMs) {
+            KillTimer(nullptr, timer);
+            ADD_FAILURE() << "the popup menu did not open";
+            EndMenu();
+        }
     });
 }
 
@@ -257,7 +266,7 @@ TEST_F(Tray, PressOpensTheButtonsMenuAfterTheEventAndDropsTheReleases) {
             log.push_back(name);
             // A release arriving while the menu is open is dropped as well.
             PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONUP);
-            CloseMenuSoon();
+            CloseMenuWhenOpen();
         };
         return menu;
     };
@@ -265,12 +274,15 @@ TEST_F(Tray, PressOpensTheButtonsMenuAfterTheEventAndDropsTheReleases) {
     t->SetPopupMenuR(menuFor("right menu"));
     SetCursorPos(200, 150);
     // This release is handled by the press's own message processing, and dropped.
+    auto menuSeen = [] { return std::to_string(gMenuAt.x) + "," + std::to_string(gMenuAt.y); };
+    gMenuAt = POINT{-1, -1};
     PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
     Notify(1, WM_LBUTTONUP);
-    testkit::Pump(300);
-    EXPECT_TRUE(gMenuAt.x == 200 && gMenuAt.y == 150);
+    ASSERT_TRUE(testkit::WaitFor([] { return gMenuAt.x != -1; }, "the left menu opened and closed", menuSeen));
+    EXPECT_TRUE(gMenuAt.x == 200 && gMenuAt.y == 150) << menuSeen();
+    gMenuAt = POINT{-1, -1};
     Notify(1, WM_RBUTTONDOWN);
-    testkit::Pump(300);
+    ASSERT_TRUE(testkit::WaitFor([] { return gMenuAt.x != -1; }, "the right menu opened and closed", menuSeen));
     Notify(1, WM_MBUTTONDOWN);
     EXPECT_EQ((Strings{"foreground", "down 0 8 200,150", "left menu", "foreground", "down 1 16 200,150",
                        "right menu", "foreground", "down 2 32 200,150"}),
@@ -309,16 +321,18 @@ TEST_F(Tray, DestroyingAShownTrayRemovesItsIconAndEntryOnly) {
 }
 
 TEST_F(Tray, TaskbarCreatedAddsEveryRegisteredIconAgain) {
+    // The unregistered icon comes first: the adds of the two after it prove
+    // that its turn has passed.
+    NewTray(false, "idle");
     auto* shown = NewTray(true, "shown");
     shell.refuse = [](DWORD m) { return m == NIM_ADD; };
     EXPECT_EQ(Refused, Error([&] { NewTray(true, "pending"); }));
-    NewTray(false, "idle");
     shell.refuse = nullptr;
     shell.requests.clear();
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    testkit::WaitFor([&] { return shell.requests.size() >= 2; });
-    testkit::Pump(50);
-    EXPECT_EQ((Strings{"add 1 7 shown", "add 2 7 pending"}), shell.requests);
+    EXPECT_TRUE(testkit::WaitFor([&] { return shell.requests.size() >= 2; }, "two icons added again",
+                                 [&] { return std::to_string(shell.requests.size()) + " requests"; }));
+    EXPECT_EQ((Strings{"add 2 7 shown", "add 3 7 pending"}), shell.requests);
     EXPECT_TRUE(shown->InTray());
 }
 
@@ -338,13 +352,14 @@ TEST(RealShell, AddsClicksAndDeletesAnIcon) {
         icon = tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
         return icon != nullptr;
     };
-    ASSERT_TRUE(testkit::WaitFor(findIcon, 5000));
+    ASSERT_TRUE(testkit::WaitFor(findIcon, "the icon in Wine's tray window"));
     RECT r;
     GetWindowRect(icon, &r);
     testkit::ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    EXPECT_TRUE(testkit::WaitFor([&] { return presses == 1; }));
+    EXPECT_TRUE(testkit::WaitFor([&] { return presses == 1; }, "the press on the icon",
+                                 [&] { return std::to_string(presses) + " presses"; }));
     t->SetRegistered(false);
-    EXPECT_TRUE(testkit::WaitFor([&] { return !findIcon(); }, 5000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return !findIcon(); }, "the icon gone from Wine's tray window"));
 }
 
 } // namespace

@@ -22,7 +22,6 @@
 using namespace vcl;
 using namespace dialogkit;
 using testkit::Window;
-using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -39,7 +38,7 @@ bool Offered(const std::string& title) { return Position(title) >= 0; }
 // Focusing the edit box selects its text, which is then typed over.
 void EnterText(const std::string& text) {
     SetTitle->TargetEditBox->SetFocus();
-    PumpApp(30);
+    PumpApp();
     if (text.empty()) Press(VK_DELETE);
     for (char ch : text) Press(LOBYTE(VkKeyScanA(ch)));
 }
@@ -54,37 +53,51 @@ protected:
     // The plain show of the settings dialog's add button, without that dialog.
     static void ShowDialog() {
         SetTitle->Show();
-        ASSERT_TRUE(WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }));
-        PumpApp(50);
+        ASSERT_TRUE(BringToFront(SetTitle->Handle()));
     }
 
     // Runs `script` in the settings dialog, opened modally with `list`; returns
-    // the list it closes with.
+    // the list it closes with, by OK.
     static Strings InSettings(const Strings& list, const std::function<void()>& script) {
-        TStringList targets;
-        for (const std::string& s : list) targets.Add(s);
-        EditForm->TargetEditList->Items().Assign(targets);
-        WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [script] {
-            PumpApp(50);
-            script();
-            if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
-        });
-        EXPECT_EQ(EditForm->ShowModal(), mrOk);
-        return EditForm->TargetEditList->Items().Items();
-    }
-
-    // Opens this dialog with the settings dialog's add button and moves it
-    // beside that dialog, so that both can be clicked.
-    static void OpenFromSettings() {
-        Click(EditForm->AddBtn);
-        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
-        RECT e;
-        GetWindowRect(EditForm->Handle(), &e);
-        SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }, 1000);
-        PumpApp(50);
+        const Outcome out = OpenSettings(list, false, false, script);
+        EXPECT_EQ(out.result, mrOk);
+        return out.list;
     }
 };
+
+TEST_F(AddTargetDialog, CaptionBorderClientAreaAndControls) {
+    ShowDialog();
+    HWND wnd = SetTitle->Handle();
+    EXPECT_EQ(WindowText(wnd), "ﾀｰｹﾞｯﾄの追加");
+    const LONG style = GetWindowLongA(wnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_DLGFRAME);
+    EXPECT_FALSE(style & WS_THICKFRAME); // a fixed border
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    RECT client;
+    GetClientRect(wnd, &client);
+    EXPECT_EQ(client.right, 259);
+    EXPECT_EQ(client.bottom, 198);
+    const struct {
+        TControl* control;
+        RECT want; // left, top, right, bottom in the client area
+    } rows[] = {
+        {SetTitle->GetTitleLabel, {8, 8, 249, 20}},
+        {SetTitle->HSLabel1, {19, 28, 237, 40}},
+        {SetTitle->HSLabel2, {53, 44, 203, 56}},
+        {SetTitle->TargetEditBox, {8, 60, 249, 80}},
+        {SetTitle->TargetList, {8, 83, 249, 171}},
+        {SetTitle->CanBtn, {140, 175, 193, 195}},
+        {SetTitle->OKBtn, {196, 175, 249, 195}},
+    };
+    for (const auto& row : rows) {
+        auto* windowed = dynamic_cast<TWinControl*>(row.control);
+        const RECT got = windowed ? ChildRect(windowed->Handle()) : row.control->BoundsRect();
+        EXPECT_TRUE(EqualRect(&got, &row.want)) << row.control->Name() << ": " << got.left << "," << got.top << ","
+                                                 << got.right << "," << got.bottom;
+    }
+    SetTitle->Hide();
+}
 
 TEST_F(AddTargetDialog, HintAndFocus) {
     ShowDialog();
@@ -110,24 +123,27 @@ TEST_F(AddTargetDialog, HintAndFocus) {
 
     // The hint shows below the pointer resting on the list, and goes when it leaves.
     POINT p = Center(SetTitle->TargetList->Handle());
-    MoveMouse(POINT{5, 5});
-    PumpApp(50);
-    MoveMouse(POINT{p.x - 5, p.y});
-    PumpApp(30);
-    MoveMouse(p);
+    // Off the list for three of the hint's 100 ms leave checks: it has seen
+    // the pointer go.
+    testkit::MoveMouse(POINT{5, 5});
+    testkit::LetTimersRun(3);
+    testkit::MoveMouse(POINT{p.x - 5, p.y});
+    PumpApp();
+    testkit::MoveMouse(p);
     HWND tip = nullptr;
-    ASSERT_TRUE(WaitApp([&] { return (tip = FindWindowA("THintWindow", nullptr)) && IsWindowVisible(tip); }));
+    ASSERT_TRUE(WaitApp([&] { return (tip = FindWindowA("THintWindow", nullptr)) && IsWindowVisible(tip); },
+                        "the hint shown"));
     EXPECT_EQ(WindowText(tip), hint.substr(0, 42) + "\r\n" + hint.substr(43));
     RECT r;
     GetWindowRect(tip, &r);
     EXPECT_GT(r.top, p.y);
     Hold("hint");
-    MoveMouse(POINT{5, 5});
-    EXPECT_TRUE(WaitApp([&] { return !IsWindowVisible(tip); }));
+    testkit::MoveMouse(POINT{5, 5});
+    EXPECT_TRUE(WaitApp([&] { return !IsWindowVisible(tip); }, "the hint gone"));
 
     // A later activation gives the focus back to the control that had it.
     SetTitle->Hide();
-    PumpApp(50);
+    PumpApp();
     ShowDialog();
     EXPECT_EQ(GetFocus(), SetTitle->TargetEditBox->Handle());
     SetTitle->Hide();
@@ -196,7 +212,7 @@ TEST_F(AddTargetDialog, CandidatesFollowTheExclusionRules) {
 TEST_F(AddTargetDialog, OkAppendsUnlessACaseBlindDuplicate) {
     Strings list = InSettings({"ABC", "Target"}, [] {
         auto add = [](const std::string& text) {
-            OpenFromSettings();
+            OpenAddTargetBeside();
             EnterText(text);
             Click(SetTitle->OKBtn);
             EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
@@ -209,7 +225,7 @@ TEST_F(AddTargetDialog, OkAppendsUnlessACaseBlindDuplicate) {
         add("target");
         add("");
         add(""); // the second empty text is a duplicate
-        OpenFromSettings();
+        OpenAddTargetBeside();
         ClickItem(SetTitle->TargetList, 2);
         Click(SetTitle->OKBtn);
         Click(EditForm->OKbtn);
@@ -220,7 +236,7 @@ TEST_F(AddTargetDialog, OkAppendsUnlessACaseBlindDuplicate) {
 TEST_F(AddTargetDialog, CancelCloseBoxAndShowingAgain) {
     std::unique_ptr<Window> late;
     Strings list = InSettings({"one"}, [&] {
-        OpenFromSettings();
+        OpenAddTargetBeside();
         EnterText("zzz");
         Hold("both");
         Click(SetTitle->CanBtn);
@@ -229,10 +245,11 @@ TEST_F(AddTargetDialog, CancelCloseBoxAndShowingAgain) {
         // the position the dialog was moved to.
         RECT before;
         GetWindowRect(SetTitle->Handle(), &before);
-        late = std::make_unique<Window>("Opened Meanwhile");
-        SetForegroundWindow(EditForm->Handle());
+        // Opened away from the dialogs, so that it covers neither.
+        late = std::make_unique<Window>("Opened Meanwhile", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{800, 600, 1000, 760});
+        EXPECT_TRUE(BringToFront(EditForm->Handle()));
         Click(EditForm->AddBtn);
-        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
+        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }, "the add-target dialog shown"));
         RECT after;
         GetWindowRect(SetTitle->Handle(), &after);
         EXPECT_TRUE(EqualRect(&before, &after));
@@ -241,17 +258,15 @@ TEST_F(AddTargetDialog, CancelCloseBoxAndShowingAgain) {
         // Pressing the add button again only brings it to the front.
         EnterText("kept");
         late.reset();
-        SetForegroundWindow(EditForm->Handle());
+        EXPECT_TRUE(BringToFront(EditForm->Handle()));
         Click(EditForm->AddBtn);
-        EXPECT_TRUE(WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }));
+        EXPECT_TRUE(WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); },
+                            "the add-target dialog in front", testkit::Foreground));
         EXPECT_EQ(SetTitle->TargetEditBox->Text(), "kept");
         EXPECT_TRUE(Offered("Opened Meanwhile"));
         // The close box hides it, like CANCEL.
-        RECT w;
-        GetWindowRect(SetTitle->Handle(), &w);
-        const int caption = GetSystemMetrics(SM_CYCAPTION), frame = GetSystemMetrics(SM_CXDLGFRAME);
-        testkit::ClickAt(POINT{w.right - frame - caption / 2, w.top + frame + caption / 2});
-        EXPECT_TRUE(WaitApp([] { return !IsWindowVisible(SetTitle->Handle()); }));
+        ClickCloseBox(SetTitle->Handle());
+        EXPECT_TRUE(WaitApp([] { return !IsWindowVisible(SetTitle->Handle()); }, "the add-target dialog hidden"));
         EXPECT_FALSE(SetTitle->Visible());
         EXPECT_TRUE(EditForm->Visible());
         Click(EditForm->OKbtn);

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "pad/PadLayout.h"
 #include "tests/support/testkit.h"
 
 namespace testkit {
@@ -33,7 +34,7 @@ bool VantroProcess::Start() {
     si.cb = sizeof si;
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FDir.c_str(), &si, &FPi)) return false;
     // Until its start-up is over the program may still take the foreground.
-    WaitForInputIdle(FPi.hProcess, 10000);
+    WaitForInputIdle(FPi.hProcess, kLimitMs);
     return true;
 }
 
@@ -41,9 +42,10 @@ bool VantroProcess::Running() const {
     return FPi.hProcess && WaitForSingleObject(FPi.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool VantroProcess::WaitExit(int ms) {
-    if (!FPi.hProcess) return true;
-    return WaitFor([this] { return !Running(); }, ms);
+::testing::AssertionResult VantroProcess::WaitExit() {
+    if (!FPi.hProcess) return ::testing::AssertionSuccess();
+    return WaitFor([this] { return !Running(); }, "the end of vantro.exe",
+                   [this] { return "its message box: \"" + MessageBoxText() + "\""; });
 }
 
 std::vector<HWND> VantroProcess::Windows(const char* className) const {
@@ -66,23 +68,59 @@ std::vector<HWND> VantroProcess::Windows(const char* className) const {
     return ctx.found;
 }
 
-HWND VantroProcess::Pad(int ms) {
+HWND VantroProcess::Form(const char* className) const {
+    auto w = Windows(className);
+    return w.empty() ? nullptr : w.front();
+}
+
+HWND VantroProcess::Pad() {
     HWND pad = nullptr;
-    WaitFor(
-        [&] {
-            auto w = Windows("TVTform");
-            pad = w.empty() ? nullptr : w.front();
-            return pad != nullptr;
-        },
-        ms);
+    EXPECT_TRUE(WaitFor([&] { return (pad = Form("TVTform")) != nullptr; }, "the pad window of vantro.exe"));
     return pad;
 }
 
-bool VantroProcess::Close(int ms) {
-    HWND pad = Pad(ms);
-    if (!pad) return false;
+::testing::AssertionResult VantroProcess::WaitDockedOn(HWND target) {
+    HWND pad = Form("TVTform");
+    const CaptionBar bar = MeasureCaption(target);
+    RECT r{};
+    DWORD asked = GetTickCount();
+    return WaitFor(
+        [&] {
+            // The program may still hand the activation around after a dialog.
+            if (GetForegroundWindow() != target && GetTickCount() - asked > 1000) {
+                SetForegroundWindow(target);
+                asked = GetTickCount();
+            }
+            GetWindowRect(pad, &r);
+            return IsWindowVisible(pad) && r.right - r.left > 100 && r.top == bar.top && r.bottom <= bar.bottom &&
+                   r.right <= bar.buttonsLeft && r.right >= bar.buttonsLeft - 6;
+        },
+        "the pad docked on \"" + Title(target) + "\" just left of its caption buttons",
+        [&] {
+            return "the pad " + std::string(IsWindowVisible(pad) ? "visible" : "invisible") + " at " +
+                   std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+                   std::to_string(r.bottom) + ", the caption at " + std::to_string(bar.top) + "-" +
+                   std::to_string(bar.bottom) + ", its buttons from " + std::to_string(bar.buttonsLeft) +
+                   ", the foreground " + Foreground();
+        });
+}
+
+::testing::AssertionResult VantroProcess::WaitHidden() {
+    HWND pad = Form("TVTform");
+    RECT r{};
+    return WaitFor(
+        [&] {
+            GetWindowRect(pad, &r);
+            return r.right - r.left == 0;
+        },
+        "the pad hidden", [&] { return "its width " + std::to_string(r.right - r.left) + ", the foreground " + Foreground(); });
+}
+
+::testing::AssertionResult VantroProcess::Close() {
+    HWND pad = Pad();
+    if (!pad) return ::testing::AssertionFailure() << "no pad to close";
     PostMessageA(pad, WM_CLOSE, 0, 0);
-    return WaitExit(ms);
+    return WaitExit();
 }
 
 std::string VantroProcess::MessageBoxText(HWND* box) const {
@@ -106,7 +144,7 @@ void VantroProcess::Kill() {
     if (!FPi.hProcess) return;
     if (Running()) {
         TerminateProcess(FPi.hProcess, 1);
-        WaitForSingleObject(FPi.hProcess, 5000);
+        WaitForSingleObject(FPi.hProcess, kLimitMs);
     }
     CloseHandle(FPi.hProcess);
     CloseHandle(FPi.hThread);
@@ -115,12 +153,135 @@ void VantroProcess::Kill() {
 
 void VantroTest::SetUp() {
     ReleaseModifiers();
-    SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    MoveMouse(POINT{2, GetSystemMetrics(SM_CYSCREEN) - 2});
 }
 
 void VantroTest::TearDown() {
     proc.Kill();
     ReleaseModifiers();
+}
+
+void VantroTest::StartDocked(Window& target) {
+    ASSERT_TRUE(proc.Start());
+    pad = proc.Pad();
+    ASSERT_NE(pad, nullptr);
+    ASSERT_TRUE(target.Activate());
+    ASSERT_TRUE(proc.WaitDockedOn(target.hwnd()));
+}
+
+RECT VantroTest::PadRect() const {
+    RECT r{};
+    GetWindowRect(pad, &r);
+    return r;
+}
+
+namespace {
+// The layout of a pad of width `width`: the name's width is what the strip has
+// beyond the layout of an empty name.
+vcl::PadLayout LayoutOf(int width) {
+    const int h = GetSystemMetrics(SM_CYCAPTION);
+    return vcl::LayOutPad(h, width - vcl::LayOutPad(h, 0).width);
+}
+} // namespace
+
+POINT VantroTest::NameLabel() const {
+    const RECT r = PadRect();
+    return POINT{r.left + LayoutOf(r.right - r.left).nameLeft + 6, (r.top + r.bottom) / 2};
+}
+
+POINT VantroTest::ShiftButton() const {
+    const RECT r = PadRect();
+    const vcl::PadLayout l = LayoutOf(r.right - r.left);
+    return POINT{r.left + l.shiftLeft + l.buttonWidth / 2, (r.top + r.bottom) / 2};
+}
+
+POINT VantroTest::CtrlButton() const {
+    const RECT r = PadRect();
+    const vcl::PadLayout l = LayoutOf(r.right - r.left);
+    return POINT{r.left + l.ctrlLeft + l.buttonWidth / 2, (r.top + r.bottom) / 2};
+}
+
+namespace {
+// The thread of `wnd` answers a sent message only from a message loop: once it
+// does, whatever came before (the dialog's show, its focus) is done.
+bool Answers(HWND wnd) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kLimitMs, &result) != 0;
+}
+} // namespace
+
+::testing::AssertionResult VantroTest::SettingsOpen() {
+    auto open = WaitFor([&] { return Settings() && IsWindowVisible(Settings()) && GetForegroundWindow() == Settings(); },
+                        "the settings dialog open in the foreground", [] { return "the foreground " + Foreground(); });
+    if (open && !Answers(Settings())) return ::testing::AssertionFailure() << "the settings dialog does not answer";
+    return open;
+}
+
+::testing::AssertionResult VantroTest::SettingsClosed() {
+    return WaitFor([&] { return !Settings() || !IsWindowVisible(Settings()); }, "the settings dialog closed", [] {
+        POINT p{};
+        GetCursorPos(&p);
+        HWND under = WindowFromPoint(p);
+        char cls[64] = "";
+        GetClassNameA(under, cls, sizeof cls);
+        return "the foreground " + Foreground() + ", under the pointer at " + std::to_string(p.x) + "," +
+               std::to_string(p.y) + " \"" + Title(under) + "\" (" + cls + ")";
+    });
+}
+
+void VantroTest::ClickControl(HWND dialog, const char* cls, const char* caption) {
+    HWND c = FindWindowExA(dialog, nullptr, cls, caption);
+    ASSERT_NE(c, nullptr) << caption;
+    ASSERT_TRUE(Answers(dialog)) << "the dialog does not answer";
+    // Posted, not a click of the pointer: the dialogs' real clicks are proven
+    // in-process, and between processes Wine may still be restacking windows
+    // that the program activated, under the pointer.
+    PostMessageA(c, BM_CLICK, 0, 0);
+}
+
+void VantroTest::Tick(HWND dialog, const char* caption) {
+    ClickControl(dialog, "TCheckBox", caption);
+    HWND box = FindWindowExA(dialog, nullptr, "TCheckBox", caption);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                        std::string("\"") + caption + "\" ticked"));
+}
+
+void VantroTest::ClickListItem(HWND list, int index) {
+    RECT item{};
+    SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == index; }, "the item selected"));
+}
+
+void VantroTest::ChooseFirstMenuBarItem(HWND dialog) {
+    ASSERT_TRUE(Answers(dialog)) << "the dialog does not answer";
+    ASSERT_EQ(GetForegroundWindow(), dialog);
+    // F10 opens the menu bar at its first item; Enter chooses it.
+    PressKey(VK_F10);
+    PressKey(VK_RETURN);
+}
+
+void VantroTest::PressKey(WORD vk) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void VantroTest::TrayCallback(UINT mouse) {
+    HWND notify = proc.Form("TNotifyWindow");
+    ASSERT_NE(notify, nullptr);
+    PostMessageA(notify, WM_USER + 102, 1, mouse);
+}
+
+HWND VantroTest::WaitMenu() {
+    HWND menu = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
+                        "the popup menu open"));
+    return menu;
 }
 
 KeyHook* KeyHook::self = nullptr;
@@ -146,8 +307,9 @@ std::vector<bool> KeyHook::For(DWORD vk) const {
 }
 
 LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && self) {
-        auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
+    auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
+    // Only injected keys (the program's); not MoveMouse's probe.
+    if (code == HC_ACTION && self && (k->flags & LLKHF_INJECTED) && k->dwExtraInfo != kProbeTag) {
         self->events.push_back(Event{k->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
     }
     return CallNextHookEx(nullptr, code, wp, lp);

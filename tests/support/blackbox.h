@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testkit.h"
+
 namespace testkit {
 
 class VantroProcess {
@@ -23,15 +25,23 @@ public:
     std::string IniPath() const { return FDir + "vantro.ini"; }
 
     bool Start();
-    // The pad window of the process (class TVTform), waiting up to `ms`.
-    HWND Pad(int ms = 10000);
-    // Asks the pad to close; true when the process then ends within `ms`.
-    bool Close(int ms = 10000);
-    bool WaitExit(int ms);
+    // The pad window of the process (class TVTform), waiting for it.
+    HWND Pad();
+    // Waits until the pad is docked on `target` (visible, wider than 100
+    // pixels) just left of its caption buttons, as measured on the screen.
+    // Brings the target to the front again meanwhile if it lost the activation.
+    ::testing::AssertionResult WaitDockedOn(HWND target);
+    // Waits until the pad is hidden (zero width).
+    ::testing::AssertionResult WaitHidden();
+    // Asks the pad to close; true when the process then ends within the limit.
+    ::testing::AssertionResult Close();
+    ::testing::AssertionResult WaitExit();
     bool Running() const;
     DWORD Pid() const { return FPi.dwProcessId; }
     // Top-level windows of the process with the given class.
     std::vector<HWND> Windows(const char* className) const;
+    // The first of them, or nullptr.
+    HWND Form(const char* className) const;
     // The text of the first message box of the process, or "" when none is open.
     std::string MessageBoxText(HWND* box = nullptr) const;
     void Kill();
@@ -41,8 +51,9 @@ private:
     PROCESS_INFORMATION FPi{};
 };
 
-// Records the key events that reach the system, through a low-level keyboard
-// hook; its callbacks arrive while the thread pumps messages.
+// Records the injected key events (the program's) that reach the system,
+// through a low-level keyboard hook; its callbacks arrive while the thread
+// pumps messages.
 class KeyHook {
 public:
     struct Event {
@@ -70,7 +81,37 @@ class VantroTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // Starts the program and docks its pad on `target`.
+    void StartDocked(Window& target);
+    RECT PadRect() const;
+    // Points on the docked pad, found with the pad's layout for its measured width.
+    POINT NameLabel() const;
+    POINT ShiftButton() const;
+    POINT CtrlButton() const;
+
+    HWND Settings() const { return proc.Form("TEditForm"); }
+    // The settings dialog shown and in the foreground, ready for clicks.
+    ::testing::AssertionResult SettingsOpen();
+    ::testing::AssertionResult SettingsClosed();
+    // Clicks a button or check box of a dialog of the program, by class and caption.
+    void ClickControl(HWND dialog, const char* cls, const char* caption);
+    // Clicks an item of a list box of a dialog of the program.
+    void ClickListItem(HWND list, int index);
+    // Chooses the first item of the menu bar of the program's dialog in the
+    // foreground, with the keyboard.
+    void ChooseFirstMenuBarItem(HWND dialog);
+    // A key pressed and released with real input (it goes to the foreground).
+    void PressKey(WORD vk);
+    // Ticks a check box of a dialog of the program, and checks that it took.
+    void Tick(HWND dialog, const char* caption);
+    // A callback of the tray icon, as the shell posts it.
+    void TrayCallback(UINT mouse);
+    // The open popup menu of the program, waited for.
+    HWND WaitMenu();
+
     VantroProcess proc;
+    HWND pad = nullptr;
 };
 
 // The whole content of a file, or "" when it cannot be read.

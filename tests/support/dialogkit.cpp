@@ -1,7 +1,5 @@
 #include "tests/support/dialogkit.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -16,47 +14,76 @@ using namespace vcl;
 
 namespace {
 std::map<UINT_PTR, std::function<void()>> gLater;
-} // namespace
 
-// Runs `fn` from whichever message loop runs (a modal one included) as soon as
-// `ready` holds; it is checked every 30 ms for up to 6 s and never waited on.
-void WhenReady(const std::function<bool()>& ready, const std::function<void()>& fn, int tries) {
+void After30ms(std::function<void()> fn) {
     UINT_PTR id = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         auto fn = std::move(gLater[id]);
         gLater.erase(id);
         if (fn) fn();
     });
-    gLater[id] = [=] {
+    gLater[id] = std::move(fn);
+}
+
+void Retry(const std::function<bool()>& ready, const std::function<void()>& fn, const std::string& what,
+           const std::function<void()>& giveUp, DWORD start) {
+    After30ms([=] {
         if (ready()) fn();
-        else if (tries > 0) WhenReady(ready, fn, tries - 1);
-        else ADD_FAILURE() << "the awaited window did not come";
-    };
-}
-
-// Pumps through the application, which hands Tab, Enter and Escape to the forms.
-void PumpApp(int ms) {
-    for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; Sleep(5))
-        while (testkit::App().ProcessMessage()) {
+        else if (static_cast<int>(GetTickCount() - start) < testkit::kLimitMs) Retry(ready, fn, what, giveUp, start);
+        else {
+            ADD_FAILURE() << what << " did not come within " << testkit::kLimitMs / 1000 << " s";
+            if (giveUp) giveUp();
         }
+    });
+}
+} // namespace
+
+void WhenReady(const std::function<bool()>& ready, const std::function<void()>& fn, const std::string& what,
+               const std::function<void()>& giveUp) {
+    Retry(ready, fn, what, giveUp, GetTickCount());
 }
 
-bool WaitApp(const std::function<bool()>& done, int ms) {
-    for (DWORD end = GetTickCount() + ms; !done(); PumpApp(10))
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-    return true;
+::testing::AssertionResult BringToFront(HWND wnd) { return testkit::ActivateAndSettle(wnd, [] { PumpApp(); }); }
+
+void PumpApp() {
+    while (testkit::App().ProcessMessage()) {
+    }
+}
+
+::testing::AssertionResult WaitApp(const std::function<bool()>& done, const std::string& what,
+                                   const std::function<std::string()>& seen) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (static_cast<int>(GetTickCount() - start) >= testkit::kLimitMs) {
+            auto failure = ::testing::AssertionFailure()
+                           << "waited " << testkit::kLimitMs / 1000 << " s for " << what;
+            if (seen) failure << "; seen: " << seen();
+            return failure;
+        }
+        PumpApp();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return ::testing::AssertionSuccess();
 }
 
 void Press(WORD vk) {
+    // The key's toggle bit flips when this thread takes the press from its
+    // queue, and its down bit clears when it takes the release.
+    const SHORT before = GetKeyState(vk);
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_KEYBOARD;
     in[0].ki.wVk = in[1].ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
-    PumpApp(80);
+    EXPECT_TRUE(WaitApp(
+        [&] {
+            const SHORT now = GetKeyState(vk);
+            return (now & 1) != (before & 1) && !(now & 0x8000);
+        },
+        "key " + std::to_string(vk) + " handled by this thread",
+        [] { return "the focus on \"" + WindowText(GetFocus()) + "\", the foreground " + testkit::Foreground(); }));
 }
 
-// Types lower-case letters, digits and blanks.
 void Type(const std::string& text) {
     for (char ch : text) Press(LOBYTE(VkKeyScanA(ch)));
 }
@@ -78,22 +105,12 @@ void ClickItem(TListBox* list, int index) {
     testkit::ClickAt(p);
 }
 
-void MoveMouse(POINT p) {
-    const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi = MOUSEINPUT{(p.x * 65535 + cx / 2) / cx, (p.y * 65535 + cy / 2) / cy, 0,
-                       MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
-    SendInput(1, &in, sizeof in);
-}
-
 POINT MenuPoint(TCustomForm* form, int index) {
     RECT r{};
     GetMenuItemRect(form->Handle(), GetMenu(form->Handle()), index, &r);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// The rightmost caption button of a captioned window.
 void ClickCloseBox(HWND wnd) {
     RECT w;
     GetWindowRect(wnd, &w);
@@ -110,18 +127,24 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-std::string WindowText(HWND wnd) {
-    char buffer[512] = "";
-    GetWindowTextA(wnd, buffer, sizeof buffer);
-    return buffer;
+std::string WindowText(HWND wnd) { return testkit::Title(wnd); }
+
+std::shared_ptr<int> CountClicks(TButton* button) {
+    auto count = std::make_shared<int>(0);
+    auto original = button->OnClick;
+    button->OnClick = [count, original](TObject* sender) {
+        ++*count;
+        if (original) original(sender);
+    };
+    return count;
 }
 
-// With VANTRO_HOLD_MS set, pauses so that a screenshot can be taken.
 void Hold(const char* what) {
     if (const char* ms = std::getenv("VANTRO_HOLD_MS")) {
         std::printf("HOLD %s\n", what);
         std::fflush(stdout);
-        PumpApp(std::atoi(ms));
+        const DWORD end = GetTickCount() + std::atoi(ms);
+        WaitApp([&] { return static_cast<int>(end - GetTickCount()) <= 0; }, "the hold");
     }
 }
 
@@ -136,7 +159,41 @@ void DestroyDialogs() {
     delete EditForm;
     SetTitle = nullptr;
     EditForm = nullptr;
-    testkit::Pump(20);
+    testkit::Pump();
+}
+
+Outcome OpenSettings(const Strings& list, bool optAll, bool noBoth, const std::function<void()>& script) {
+    TStringList targets;
+    for (const std::string& s : list) targets.Add(s);
+    EditForm->TargetEditList->Items().Assign(targets);
+    EditForm->Opt_all->SetChecked(optAll);
+    EditForm->NoBoth->SetChecked(noBoth);
+    auto cancel = [] {
+        if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
+    };
+    WhenReady([] { return EditForm->IsModal() && IsWindowVisible(EditForm->Handle()); },
+              [script, cancel] {
+                  EXPECT_TRUE(BringToFront(EditForm->Handle()));
+                  PumpApp();
+                  script();
+                  cancel();
+              },
+              "the settings dialog", cancel);
+    Outcome out;
+    out.result = EditForm->ShowModal();
+    out.list = EditForm->TargetEditList->Items().Items();
+    out.optAll = EditForm->Opt_all->Checked();
+    out.noBoth = EditForm->NoBoth->Checked();
+    return out;
+}
+
+void OpenAddTargetBeside() {
+    Click(EditForm->AddBtn);
+    ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }, "the add-target dialog shown"));
+    RECT e;
+    GetWindowRect(EditForm->Handle(), &e);
+    SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_TRUE(BringToFront(SetTitle->Handle()));
 }
 
 } // namespace dialogkit

@@ -1,5 +1,8 @@
 #include "tests/support/testkit.h"
 
+#include <map>
+#include <sstream>
+
 namespace testkit {
 
 vcl::TApplication& App() {
@@ -12,25 +15,57 @@ vcl::TApplication& App() {
     return *app;
 }
 
-void Pump(int ms) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (static_cast<int>(end - GetTickCount()) > 0);
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+::testing::AssertionResult WaitFor(const std::function<bool()>& done, const std::string& what,
+                                   const std::function<std::string()>& seen, int ms) {
+    const DWORD start = GetTickCount();
     while (!done()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Pump(10);
+        if (static_cast<int>(GetTickCount() - start) >= ms) {
+            auto failure = ::testing::AssertionFailure() << "waited " << ms / 1000 << " s for " << what;
+            if (seen) failure << "; seen: " << seen();
+            return failure;
+        }
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-    return true;
+    return ::testing::AssertionSuccess();
+}
+
+namespace {
+std::map<UINT_PTR, int> gTicks;
+}
+
+void LetTimersRun(int n, int intervalMs) {
+    const UINT_PTR id = SetTimer(nullptr, 0, intervalMs, [](HWND, UINT, UINT_PTR id, DWORD) { ++gTicks[id]; });
+    gTicks[id] = 0;
+    EXPECT_TRUE(WaitFor([&] { return gTicks[id] >= n; }, std::to_string(n) + " timer ticks",
+                        [&] { return std::to_string(gTicks[id]) + " ticks"; }));
+    KillTimer(nullptr, id);
+    gTicks.erase(id);
+}
+
+std::string Title(HWND wnd) {
+    char buffer[512] = "";
+    GetWindowTextA(wnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string Foreground() {
+    HWND f = GetForegroundWindow();
+    if (!f) return "none";
+    char cls[64] = "";
+    GetClassNameA(f, cls, sizeof cls);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(f, &pid);
+    return "\"" + Title(f) + "\" (" + cls + ", process " + std::to_string(pid) +
+           (pid == GetCurrentProcessId() ? ", this one)" : ")");
 }
 
 LRESULT CALLBACK Window::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -57,7 +92,7 @@ Window::Window(const std::string& title, DWORD style, RECT b, DWORD exStyle, HWN
     }
     FWnd = CreateWindowExA(exStyle, "VantroTestTarget", title.c_str(), style, b.left, b.top, b.right - b.left,
                            b.bottom - b.top, owner, nullptr, GetModuleHandleA(nullptr), this);
-    Pump(20);
+    Pump();
 }
 
 Window::~Window() { Destroy(); }
@@ -66,7 +101,7 @@ void Window::Destroy() {
     if (FWnd) {
         DestroyWindow(FWnd);
         FWnd = nullptr;
-        Pump(20);
+        Pump();
     }
 }
 
@@ -76,19 +111,98 @@ RECT Window::Rect() const {
     return r;
 }
 
-void Window::Activate() {
-    SetForegroundWindow(FWnd);
-    WaitFor([this] { return GetForegroundWindow() == FWnd; }, 2000);
+void XRoundTrip() {
+    // Reading a pixel of the screen asks the X server and waits for the answer:
+    // every X event sent to this process before it is then queued here.
+    HDC dc = GetDC(nullptr);
+    GetPixel(dc, 0, 0);
+    ReleaseDC(nullptr, dc);
+}
+
+::testing::AssertionResult InFront(HWND wnd, POINT at) {
+    DWORD asked = 0;
+    return WaitFor(
+        [&] {
+            // X focus events still on their way to this process may move the
+            // activation elsewhere: take them in first.
+            XRoundTrip();
+            Pump();
+            const bool front = GetForegroundWindow() == wnd;
+            if (front && GetAncestor(WindowFromPoint(at), GA_ROOT) == wnd) return true;
+            if (GetTickCount() - asked > 1000) {
+                // An activation handed over between processes may raise its
+                // window late, over the foreground window.
+                if (front) SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                else SetForegroundWindow(wnd);
+                asked = GetTickCount();
+            }
+            return false;
+        },
+        "\"" + Title(wnd) + "\" in front", [&] {
+            HWND cover = GetAncestor(WindowFromPoint(at), GA_ROOT);
+            return "the foreground " + Foreground() + ", at " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                   " \"" + Title(cover) + "\"";
+        });
+}
+
+void ProbeDown() { keybd_event(VK_RCONTROL, 0, KEYEVENTF_EXTENDEDKEY, kProbeTag); }
+
+void ProbeWait() {
+    // Not every change brings a re-read (the focus may have been there in X
+    // already): then the limit is short, and nothing fails.
+    WaitFor([] { return !KeyHeld(VK_RCONTROL); }, "the keyboard state re-read", nullptr, 2000);
+    // The re-read changes only the system's view of the key: the key-up also
+    // ends it for the thread that had the key-down.
+    keybd_event(VK_RCONTROL, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, kProbeTag);
+    Pump();
+}
+
+::testing::AssertionResult ActivateAndSettle(HWND wnd, const std::function<void()>& pump) {
+    DWORD asked = 0;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (GetForegroundWindow() == wnd) {
+            // Wine moves the X focus after the activation and re-reads the
+            // keyboard when the X server reports it; handled later, such a
+            // report would take the activation back, as would a hand-over from
+            // another process on its way. After the round trip the reports are
+            // here: handle them, then look again.
+            XRoundTrip();
+            pump();
+            if (GetForegroundWindow() == wnd) return ::testing::AssertionSuccess();
+        }
+        if (static_cast<int>(GetTickCount() - start) >= kLimitMs)
+            return ::testing::AssertionFailure() << "waited " << kLimitMs / 1000 << " s for \"" << Title(wnd)
+                                                 << "\" in the foreground; seen: the foreground " << Foreground();
+        // Asked again now and then: under load the activation may go elsewhere meanwhile.
+        if (GetTickCount() - asked > 1000) {
+            SetForegroundWindow(wnd);
+            asked = GetTickCount();
+        }
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+::testing::AssertionResult Window::Activate() {
+    auto result = ActivateAndSettle(FWnd, [] { Pump(); });
+    EXPECT_TRUE(result);
+    return result;
 }
 
 KeyRecorder::KeyRecorder() {
     platform::hooks().keybdEvent = [this](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
-        events.push_back(Event{vk, flags});
+        events.push_back(Event{vk, flags, scan, extra});
         ::keybd_event(vk, scan, flags, extra);
     };
 }
 
 KeyRecorder::~KeyRecorder() { platform::hooks().keybdEvent = nullptr; }
+
+void PrintTo(const KeyRecorder::Event& e, std::ostream* os) {
+    *os << "{vk " << int(e.vk) << (e.flags & KEYEVENTF_KEYUP ? " up" : " down") << " flags " << e.flags << " scan "
+        << int(e.scan) << " extra " << e.extra << "}";
+}
 
 MessageBoxRecorder::MessageBoxRecorder() {
     platform::hooks().messageBox = [this](HWND, const char* text, const char* caption, UINT type) {
@@ -102,46 +216,189 @@ MessageBoxRecorder::~MessageBoxRecorder() { platform::hooks().messageBox = nullp
 void ReleaseModifiers() {
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-    Pump(20);
+    EXPECT_TRUE(WaitFor([] { return !KeyHeld(VK_SHIFT) && !KeyHeld(VK_CONTROL); }, "Shift and Ctrl released"));
 }
 
 bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
-namespace {
-void SendMouse(POINT screen, DWORD down, DWORD up, int count) {
+MOUSEINPUT MouseAt(POINT screen, DWORD flags) {
     const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = (screen.x * 65535 + cx / 2) / cx;
-    move.mi.dy = (screen.y * 65535 + cy / 2) / cy;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
-    Pump(30);
-    for (int i = 0; i < count; ++i) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi = move.mi;
-        in[1].mi = move.mi;
-        in[0].mi.dwFlags = down | MOUSEEVENTF_ABSOLUTE;
-        in[1].mi.dwFlags = up | MOUSEEVENTF_ABSOLUTE;
-        SendInput(2, in, sizeof(INPUT));
-        Pump(30);
+    return MOUSEINPUT{(screen.x * 65535 + cx / 2) / cx, (screen.y * 65535 + cy / 2) / cy, 0,
+                      flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
+}
+
+void MoveMouse(POINT screen) {
+    // When the pointer enters another top-level window, Wine re-reads the
+    // modifiers from the X server, which knows nothing of injected keys, and
+    // drops them: a key injected before that re-read is over would be lost. A
+    // probe key held across the move shows when the re-read has happened.
+    POINT from{};
+    GetCursorPos(&from);
+    HWND before = GetAncestor(WindowFromPoint(from), GA_ROOT), after = GetAncestor(WindowFromPoint(screen), GA_ROOT);
+    char cls[32] = "";
+    if (after) GetClassNameA(after, cls, sizeof cls);
+    // Only where a key can be lost: one is held, or the pad's clicks inject them.
+    const bool enters = after && after != before && after != GetDesktopWindow() &&
+                        (KeyHeld(VK_SHIFT) || KeyHeld(VK_CONTROL) || lstrcmpA(cls, "TVTform") == 0);
+    if (enters) ProbeDown();
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi = MouseAt(screen, 0);
+    SendInput(1, &in, sizeof in);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            POINT p{};
+            GetCursorPos(&p);
+            return p.x == screen.x && p.y == screen.y;
+        },
+        "the pointer at " + std::to_string(screen.x) + "," + std::to_string(screen.y)));
+    if (enters) ProbeWait();
+    Pump();
+}
+
+namespace {
+// One press and release at `screen`. When the window there belongs to this
+// thread, waits until the thread has taken both from its queue (the button's
+// toggle bit flips on the press, its down bit clears on the release).
+void SendClick(POINT screen, DWORD down, DWORD up, int vk) {
+    MoveMouse(screen);
+    HWND under = WindowFromPoint(screen);
+    const bool ours = under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId();
+    if (!ours && under) {
+        // The X server has sent the other process its reports of the move
+        // (after the round trip), and that process has been through its
+        // message loop twice since, taking them in, before the click comes.
+        XRoundTrip();
+        for (int i = 0; i < 2; ++i) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(GetAncestor(under, GA_ROOT), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kLimitMs, &result);
+        }
     }
-    Pump(50);
+    const SHORT before = GetKeyState(vk);
+    // The move once more with the press and the release, in one batch: the
+    // thread under the pointer takes them in this order, whatever it handles
+    // in between.
+    INPUT in[3]{};
+    in[0].type = in[1].type = in[2].type = INPUT_MOUSE;
+    in[0].mi = MouseAt(screen, 0);
+    in[1].mi = MouseAt(screen, down);
+    in[2].mi = MouseAt(screen, up);
+    SendInput(3, in, sizeof(INPUT));
+    if (ours)
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const SHORT now = GetKeyState(vk);
+                return (now & 1) != (before & 1) && !(now & 0x8000);
+            },
+            "the click at " + std::to_string(screen.x) + "," + std::to_string(screen.y) + " handled by \"" +
+                Title(under) + "\""));
+    else
+        Pump();
 }
 } // namespace
 
 void ClickAt(POINT screen, bool doubleClick) {
-    SendMouse(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, doubleClick ? 2 : 1);
+    SendClick(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, VK_LBUTTON);
+    if (doubleClick) SendClick(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, VK_LBUTTON);
 }
 
-void RightClickAt(POINT screen) { SendMouse(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1); }
+void RightClickAt(POINT screen) { SendClick(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, VK_RBUTTON); }
+
+Bitmap::Bitmap(int w, int h, COLORREF fill) : FW(w) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    FDC = CreateCompatibleDC(nullptr);
+    FBmp = CreateDIBSection(FDC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0);
+    FOld = SelectObject(FDC, FBmp);
+    const DWORD pixel = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill); // 0x00RRGGBB
+    for (int i = 0; i < w * h; ++i) FBits[i] = pixel;
+}
+
+Bitmap::~Bitmap() {
+    SelectObject(FDC, FOld);
+    DeleteObject(FBmp);
+    DeleteDC(FDC);
+}
+
+COLORREF Bitmap::At(int x, int y) const {
+    GdiFlush();
+    const DWORD p = FBits[y * FW + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+int Bitmap::Count(const RECT& r, const std::function<bool(COLORREF)>& match) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += match(At(x, y));
+    return n;
+}
+
+int Bitmap::Count(const RECT& r, COLORREF c) const {
+    return Count(r, [c](COLORREF p) { return p == c; });
+}
 
 std::string ExeDir() {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string s(path);
     return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+::testing::AssertionResult RunChild(const std::string& filter, DWORD* code, const std::string& env, int ms) {
+    std::string name, value;
+    if (!env.empty()) {
+        name = env.substr(0, env.find('='));
+        value = env.substr(env.find('=') + 1);
+        SetEnvironmentVariableA(name.c_str(), value.c_str());
+    }
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string cmd = std::string("\"") + self +
+                      "\" --gtest_catch_exceptions=0 --gtest_also_run_disabled_tests --gtest_filter=" + filter;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    if (!name.empty()) SetEnvironmentVariableA(name.c_str(), nullptr);
+    if (!started) return ::testing::AssertionFailure() << "could not start " << cmd;
+    const DWORD waited = WaitForSingleObject(pi.hProcess, ms);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+    GetExitCodeProcess(pi.hProcess, code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (waited != WAIT_OBJECT_0)
+        return ::testing::AssertionFailure() << "the child " << filter << " did not end within " << ms / 1000 << " s";
+    return ::testing::AssertionSuccess();
+}
+
+CaptionBar MeasureCaption(HWND wnd) {
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    auto hit = [wnd](int x, int y) {
+        DWORD_PTR result = HTNOWHERE;
+        SendMessageTimeoutA(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &result);
+        return static_cast<LRESULT>(result);
+    };
+    CaptionBar bar;
+    const int middle = (w.left + w.right) / 2;
+    for (int y = w.top; y < w.bottom; ++y) {
+        const bool caption = hit(middle, y) == HTCAPTION;
+        if (caption && bar.top < 0) bar.top = y;
+        if (!caption && bar.top >= 0) {
+            bar.bottom = y;
+            break;
+        }
+    }
+    if (bar.top < 0) return bar;
+    const int row = (bar.top + bar.bottom) / 2;
+    for (int x = middle; x < w.right; ++x) {
+        const LRESULT h = hit(x, row);
+        if (h == HTMINBUTTON || h == HTMAXBUTTON || h == HTCLOSE || h == HTHELP) {
+            bar.buttonsLeft = x;
+            break;
+        }
+    }
+    return bar;
 }
 
 } // namespace testkit

@@ -1,8 +1,15 @@
-// Shared helpers of the test programs: the application object, real target
-// windows, message pumping and key-event recording.
+// Shared helpers of the test programs: the application object, waiting for
+// conditions, real target windows, real mouse input, key-event recording,
+// memory bitmaps, hooks held for a scope and child test processes.
+//
+// The rule for every wait: wait for a condition with a generous limit, never
+// for a fixed time, and say what was seen when the limit passes. An absence is
+// asserted only after a positive event that proves the program had its chance.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -13,13 +20,26 @@
 
 namespace testkit {
 
+// The limit of every wait: far beyond what a loaded machine needs.
+constexpr int kLimitMs = 20000;
+
 // The process's application object, created and initialised on first use.
 vcl::TApplication& App();
 
-// Handles waiting messages for `ms` milliseconds.
-void Pump(int ms);
-// Pumps until `done` holds or `ms` pass; returns whether it held.
-bool WaitFor(const std::function<bool()>& done, int ms = 3000);
+// Handles the messages that are waiting, without waiting for more.
+void Pump();
+// Pumps until `done` holds. After `ms` it fails, naming `what` and, when
+// given, what `seen` reports of the state at that moment.
+::testing::AssertionResult WaitFor(const std::function<bool()>& done, const std::string& what,
+                                   const std::function<std::string()>& seen = nullptr, int ms = kLimitMs);
+// Pumps until `n` ticks of a timer of `intervalMs` have been handled: proof that
+// the message loop ran, timers included, for that long.
+void LetTimersRun(int n, int intervalMs = 100);
+
+// A window's title, "" when it has none.
+std::string Title(HWND wnd);
+// "title" (or "none") of the foreground window, for failure messages.
+std::string Foreground();
 
 // A real top-level window owned by the test, with a code page 932 title.
 class Window {
@@ -33,7 +53,7 @@ public:
     HWND hwnd() const { return FWnd; }
     RECT Rect() const;
     // Brings the window to the foreground and waits until it is there.
-    void Activate();
+    ::testing::AssertionResult Activate();
     void Destroy();
 
     // Left-button presses that reached the window, with their key flags.
@@ -50,12 +70,17 @@ public:
     struct Event {
         BYTE vk;
         DWORD flags;
-        bool operator==(const Event& o) const { return vk == o.vk && flags == o.flags; }
+        BYTE scan = 0;
+        ULONG_PTR extra = 0;
+        bool operator==(const Event& o) const {
+            return vk == o.vk && flags == o.flags && scan == o.scan && extra == o.extra;
+        }
     };
     KeyRecorder();
     ~KeyRecorder();
     std::vector<Event> events;
 };
+void PrintTo(const KeyRecorder::Event& e, std::ostream* os);
 
 // Records message boxes shown through the seam instead of showing them.
 class MessageBoxRecorder {
@@ -69,15 +94,93 @@ public:
     std::vector<Box> boxes;
 };
 
+// Sets one of the platform seams for the life of the guard, and clears it
+// again however the scope is left (a failed assertion included).
+template <class Hook>
+class ScopedHook {
+public:
+    ScopedHook(Hook& slot, Hook fn) : FSlot(slot) { FSlot = std::move(fn); }
+    ~ScopedHook() { FSlot = nullptr; }
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+
+private:
+    Hook& FSlot;
+};
+template <class Hook, class Fn>
+ScopedHook<Hook> MakeScopedHook(Hook& slot, Fn fn) {
+    return ScopedHook<Hook>(slot, Hook(std::move(fn)));
+}
+
 // Releases Shift and Ctrl, whatever a failed test left behind.
 void ReleaseModifiers();
 bool KeyHeld(int vk);
 
-// A left click at a screen point with real input.
+// The extra information of the probe key that MoveMouse holds across a move.
+constexpr ULONG_PTR kProbeTag = 0x7E57;
+
+// Wine re-reads the keyboard state from the X server, which knows nothing of
+// injected keys, when the X focus moves or the pointer enters another window.
+// A probe key (right Ctrl, tagged kProbeTag) pressed before such a change and
+// seen let go shows that the re-read is over.
+void ProbeDown();
+void ProbeWait();
+// Brings `wnd` to the foreground, pumping with `pump`, and returns once Wine
+// has also moved the X focus there.
+::testing::AssertionResult ActivateAndSettle(HWND wnd, const std::function<void()>& pump);
+
+// A round trip to the X server: X events sent to this process before it are
+// then waiting to be handled.
+void XRoundTrip();
+// Waits until `wnd` (of any process) is the foreground window and nothing
+// covers the screen point `at` of it, asking for the foreground again now and then.
+::testing::AssertionResult InFront(HWND wnd, POINT at);
+
+// An absolute pointer input at a screen point, in the 0..65535 units of SendInput.
+MOUSEINPUT MouseAt(POINT screen, DWORD flags);
+// Moves the pointer there; when it enters another window, returns once Wine has
+// re-read the modifiers.
+void MoveMouse(POINT screen);
+// A click at a screen point with real input. On a window of this thread it
+// returns once the thread has handled the press and the release.
 void ClickAt(POINT screen, bool doubleClick = false);
 void RightClickAt(POINT screen);
 
-// Full path of a program next to the running test program.
+// A top-down 32-bit bitmap in a memory device context, filled with `fill`.
+class Bitmap {
+public:
+    Bitmap(int w, int h, COLORREF fill);
+    ~Bitmap();
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    HDC dc() const { return FDC; }
+    COLORREF At(int x, int y) const;
+    int Count(const RECT& r, const std::function<bool(COLORREF)>& match) const;
+    int Count(const RECT& r, COLORREF c) const;
+
+private:
+    int FW;
+    HDC FDC;
+    HBITMAP FBmp;
+    HGDIOBJ FOld;
+    DWORD* FBits = nullptr;
+};
+
+// Folder of the running test program, ending in a backslash.
 std::string ExeDir();
+
+// Runs this test program again, as a child process, with only the tests that
+// match `filter` (disabled ones included) and `env` ("NAME=value") set; returns
+// its exit code, or fails when it does not end within `ms`.
+::testing::AssertionResult RunChild(const std::string& filter, DWORD* code, const std::string& env = "",
+                                    int ms = 120000);
+
+// The caption bar of a captioned window as the window itself reports it (by
+// hit-testing): the rows of the caption and the left edge of its buttons.
+struct CaptionBar {
+    int top = -1, bottom = -1; // the first row and one past the last
+    int buttonsLeft = -1;      // the leftmost column of the leftmost caption button
+};
+CaptionBar MeasureCaption(HWND wnd);
 
 } // namespace testkit

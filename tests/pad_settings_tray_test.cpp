@@ -1,11 +1,13 @@
 // The pad's settings file and its tray icon, in the pad's own process.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "pad/VTform.h"
 #include "tests/support/blackbox.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -27,11 +29,7 @@ protected:
         delete pad;
         DeleteFileA(PadIni().c_str());
     }
-    void Create() {
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        pad->Timer1->SetEnabled(false);
-    }
+    void Create() { pad = padkit::NewPad(); }
     TVTform* pad = nullptr;
 };
 
@@ -96,28 +94,27 @@ struct Request {
 
 TEST(PadTray, TheIconIsThereFromLoadingUntilDestruction) {
     std::vector<Request> requests;
-    platform::hooks().shellNotifyIcon = [&](DWORD msg, NOTIFYICONDATAA* d) {
+    auto shell = testkit::MakeScopedHook(platform::hooks().shellNotifyIcon, [&](DWORD msg, NOTIFYICONDATAA* d) {
         requests.push_back(Request{msg, d->uID, d->uFlags, d->szTip});
         return TRUE;
-    };
-    auto* pad = new TVTform(&testkit::App());
+    });
+    auto pad = std::make_unique<TVTform>(&testkit::App());
     // Added while the layout was read, modified at the loaded step.
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_MODIFY));
     for (const Request& r : requests) {
         EXPECT_EQ(r.id, 1u);
-        EXPECT_EQ(r.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+        EXPECT_EQ(r.flags, 7u); // message, icon and tip
         EXPECT_EQ(r.tip, "Vantro Pad");
     }
     EXPECT_TRUE(pad->TaskTray1->InTray());
     pad->DoCreate();
     requests.clear();
-    delete pad;
+    pad.reset();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(requests[0].id, 1u);
-    platform::hooks().shellNotifyIcon = nullptr;
 }
 
 } // namespace

@@ -1,0 +1,42 @@
+// The pad in the test's own process: created as the program creates it, with
+// its poll timer off so that each test runs the polls it wants by hand.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "pad/VTform.h"
+#include "tests/support/testkit.h"
+
+namespace padkit {
+
+// new TVTform; DoCreate; timer off. `activatable` leaves out the pad's
+// no-activate style, for tests of what happens when it is activated anyway.
+vcl::TVTform* NewPad(bool activatable = false);
+
+// Runs one poll by hand and handles what it caused.
+void Poll(vcl::TVTform* pad);
+// Brings `target` to the front and polls: the pad must dock on it.
+::testing::AssertionResult DockOn(vcl::TVTform* pad, testkit::Window& target);
+RECT PadRect(vcl::TVTform* pad);
+// Counts the polls that the pad's own timer runs from now on.
+std::shared_ptr<int> CountPolls(vcl::TVTform* pad);
+
+// A fixture with a fresh pad and no modifier held before and after.
+class PadTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Poll() { padkit::Poll(pad); }
+    ::testing::AssertionResult DockOn(testkit::Window& target) { return padkit::DockOn(pad, target); }
+    RECT PadRect() const { return padkit::PadRect(pad); }
+    int PadWidth() const;
+    void ExpectHidden();
+    vcl::TVTform* pad = nullptr;
+};
+
+} // namespace padkit
