@@ -91,7 +91,8 @@ TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
     const PadLayout l = LayOutPad(h, size.cx);
     EXPECT_EQ(pad->CaptionHeight, h);
     EXPECT_EQ(pad->PadWidth, l.width);
-    EXPECT_EQ(pad->ClientWidth(), l.width);
+    // The pad stays at zero width until it docks (it takes its full width below).
+    EXPECT_EQ(pad->ClientWidth(), 0);
     EXPECT_EQ(pad->ClientHeight(), l.height);
     EXPECT_EQ(pad->VTpanel->Width(), l.width);
     EXPECT_EQ(pad->VTpanel->Height(), l.height);
@@ -112,6 +113,7 @@ TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
     // On the screen: the name, SHIFT and CTRL side by side inside the strip.
     Window target(kExplorer);
     ASSERT_TRUE(DockOn(target));
+    EXPECT_EQ(pad->ClientWidth(), l.width);
     const RECT strip = PadRect();
     const POINT name = pad->NameLabel->ClientToScreen(POINT{0, 0});
     const POINT shift = pad->ShiftBtn->ClientToScreen(POINT{0, 0});
