@@ -34,6 +34,10 @@ RECT PadRect(TVTform* pad) {
     return r;
 }
 
+POINT Centre(TSpeedButton* button) {
+    return button->ClientToScreen(POINT{button->Width() / 2, button->Height() / 2});
+}
+
 std::shared_ptr<int> CountPolls(TVTform* pad) {
     auto polls = std::make_shared<int>(0);
     auto original = pad->Timer1->OnTimer;
