@@ -183,16 +183,10 @@ public:
     std::atomic<int> asked{0};
 
 private:
-    static int Scaled(int px) {
-        HDC dc = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        return MulDiv(px, dpi, 96);
-    }
-
     void Fill(TITLEBARINFOEX& info) const {
         const RECT w = WindowRect();
-        const int bw = Scaled(46), bh = Scaled(30), side = Scaled(7), top = w.top + 1;
+        using padkit::ScaledToScreen;
+        const int bw = ScaledToScreen(46), bh = ScaledToScreen(30), side = ScaledToScreen(7), top = w.top + 1;
         auto at = [&](int fromRight) { return RECT{w.right - side - fromRight - bw, top, w.right - side - fromRight, top + bh}; };
         info.rcTitleBar = RECT{w.left + side, top, w.right - side, top + bh};
         info.rgrect[5] = at(0);        // close
