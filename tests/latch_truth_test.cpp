@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -227,9 +228,21 @@ protected:
     }
     // A click on the button with real mouse input, after which the system holds its key.
     void Latch(TSpeedButton* b, int vk) {
-        testkit::ClickAt(Centre(b));
+        const POINT at = Centre(b);
+        // The X server reports a pointer move later, and Wine re-reads the
+        // modifiers from such a report: the move is taken in before the click
+        // injects the key, or its re-read could drop the key just latched.
+        testkit::MoveMouse(at);
+        testkit::XRoundTrip();
+        testkit::Pump();
+        testkit::ClickAt(at);
         ASSERT_TRUE(b->Down());
-        ASSERT_TRUE(testkit::WaitFor([vk] { return testkit::KeyHeld(vk); }, "the latched key held"));
+        ASSERT_TRUE(testkit::WaitFor([vk] { return testkit::KeyHeld(vk); }, "the latched key held", [this] {
+            std::ostringstream sent;
+            if (keys)
+                for (const Ev& e : keys->events) testkit::PrintTo(e, &sent);
+            return "the keys sent " + sent.str();
+        }));
     }
 
     // Session notifications are recorded (and refused when `refuseSessions`
