@@ -18,6 +18,7 @@
 #include "framework/Platform.h"
 #include "pad/CaptionPlace.h"
 #include "pad/VTform.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -146,11 +147,11 @@ public:
             FDone = true;
         });
         // Pumping meanwhile: the new window's activation talks to this thread's windows.
-        EXPECT_TRUE(testkit::WaitFor([&] { return FWnd.load() != nullptr; }, 10000));
+        EXPECT_TRUE(testkit::WaitFor([&] { return FWnd.load() != nullptr; }, "the window \"" + title + "\" created"));
     }
     ~CaptionWindow() {
         PostMessageA(FWnd, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(testkit::WaitFor([&] { return FDone.load(); }, 10000));
+        EXPECT_TRUE(testkit::WaitFor([&] { return FDone.load(); }, "the window's thread ended"));
         FThread.join();
     }
     HWND hwnd() const { return FWnd; }
@@ -159,18 +160,17 @@ public:
         GetWindowRect(FWnd, &r);
         return r;
     }
-    void Activate() {
-        SetForegroundWindow(FWnd);
-        ASSERT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == FWnd; }));
-    }
+    ::testing::AssertionResult Activate() { return testkit::ActivateAndSettle(FWnd, [] { testkit::Pump(); }); }
     void MoveBy(int dx, int dy) {
         const RECT r = WindowRect();
         SetWindowPos(FWnd, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         const RECT want{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-        ASSERT_TRUE(testkit::WaitFor([&] {
-            const RECT now = WindowRect();
-            return EqualRect(&now, &want) != 0;
-        }));
+        ASSERT_TRUE(testkit::WaitFor(
+            [&] {
+                const RECT now = WindowRect();
+                return EqualRect(&now, &want) != 0;
+            },
+            "the window moved by " + std::to_string(dx) + "," + std::to_string(dy)));
     }
     // The buttons this window reports for its current place.
     TITLEBARINFOEX Reported() const {
@@ -183,16 +183,10 @@ public:
     std::atomic<int> asked{0};
 
 private:
-    static int Scaled(int px) {
-        HDC dc = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-        return MulDiv(px, dpi, 96);
-    }
-
     void Fill(TITLEBARINFOEX& info) const {
         const RECT w = WindowRect();
-        const int bw = Scaled(46), bh = Scaled(30), side = Scaled(7), top = w.top + 1;
+        using padkit::ScaledToScreen;
+        const int bw = ScaledToScreen(46), bh = ScaledToScreen(30), side = ScaledToScreen(7), top = w.top + 1;
         auto at = [&](int fromRight) { return RECT{w.right - side - fromRight - bw, top, w.right - side - fromRight, top + bh}; };
         info.rcTitleBar = RECT{w.left + side, top, w.right - side, top + bh};
         info.rgrect[5] = at(0);        // close
@@ -264,33 +258,15 @@ private:
 
 const char kTarget[] = "C:\\ - ｴｸｽﾌﾟﾛｰﾗ";
 
-class CaptionDocking : public ::testing::Test {
+// Polls are run by hand (the fixture's pad has its timer off), so each step is
+// seen exactly once.
+class CaptionDocking : public padkit::PadTest {
 protected:
-    void SetUp() override {
-        testkit::App();
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        // Polls are run by hand, so each step is seen exactly once.
-        pad->Timer1->SetEnabled(false);
-        testkit::Pump(20);
-    }
-    void TearDown() override {
-        platform::hooks().dwmGetWindowAttribute = nullptr;
-        delete pad;
-        testkit::ReleaseModifiers();
-    }
     // One poll; returns how long it took, in milliseconds.
-    DWORD Poll() {
+    DWORD TimedPoll() {
         const DWORD start = GetTickCount();
-        pad->Timer1Timer(pad->Timer1);
-        const DWORD took = GetTickCount() - start;
-        testkit::Pump(20);
-        return took;
-    }
-    RECT PadRect() const {
-        RECT r{};
-        GetWindowRect(pad->Handle(), &r);
-        return r;
+        Poll();
+        return GetTickCount() - start;
     }
     // The classic place on a rectangle: right edge at right − frame width −
     // 3 caption-button widths, top edge at top + frame height, where the frame
@@ -333,24 +309,26 @@ protected:
         EXPECT_LE(p.bottom, bottom);
         EXPECT_LE(std::abs((p.top - top) - (bottom - p.bottom)), 1) << "not centred on the buttons' row";
     }
-
-    TVTform* pad = nullptr;
 };
 
 TEST_F(CaptionDocking, Windows10ButtonsPlaceThePadAndItFollowsTheWindow) {
     CaptionWindow w(kTarget, Caption::Windows10);
-    w.Activate();
+    ASSERT_TRUE(w.Activate());
     Poll();
     ExpectBesideButtons(w);
     // The pad no longer covers the minimize button, as the classic place would.
     const RECT classic = Classic(w.WindowRect());
     EXPECT_LT(PadRect().right, classic.right);
 
-    // Asked once per placing, not on every poll.
+    // Asked once per placing, not on every poll. The question is sent and
+    // answered within the poll, so two polls that ran and kept the pad docked
+    // are two chances to ask again.
     const int asked = w.asked;
     EXPECT_GE(asked, 1);
     Poll();
     Poll();
+    EXPECT_TRUE(pad->PadShown);
+    EXPECT_EQ(pad->TargetWnd, w.hwnd());
     EXPECT_EQ(w.asked, asked);
 
     w.MoveBy(-60, 45);
@@ -361,7 +339,7 @@ TEST_F(CaptionDocking, Windows10ButtonsPlaceThePadAndItFollowsTheWindow) {
 
 TEST_F(CaptionDocking, AHiddenMaximizeButtonIsPassedOver) {
     CaptionWindow w(kTarget, Caption::Windows11);
-    w.Activate();
+    ASSERT_TRUE(w.Activate());
     Poll();
     ExpectBesideButtons(w);
     // Right beside the minimize button, which stands next to the close button.
@@ -371,7 +349,7 @@ TEST_F(CaptionDocking, AHiddenMaximizeButtonIsPassedOver) {
 
 TEST_F(CaptionDocking, APlainCaptionKeepsTheClassicPlace) {
     CaptionWindow w(kTarget, Caption::Plain);
-    w.Activate();
+    ASSERT_TRUE(w.Activate());
     Poll();
     ExpectAt(Classic(w.WindowRect()));
     w.MoveBy(30, 30);
@@ -383,16 +361,17 @@ TEST_F(CaptionDocking, TheVisibleFrameFromTheWindowManagerStandsInForTheWindow) 
     std::vector<std::pair<HWND, DWORD>> asked;
     // A desktop window manager whose frames lie 7 px inside the window
     // rectangle at the sides and the bottom.
-    platform::hooks().dwmGetWindowAttribute = [&](HWND wnd, DWORD attribute, void* value, DWORD size) -> HRESULT {
-        asked.emplace_back(wnd, attribute);
-        if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS || size != sizeof(RECT)) return E_INVALIDARG;
-        RECT r{};
-        if (!GetWindowRect(wnd, &r)) return E_HANDLE;
-        *static_cast<RECT*>(value) = RECT{r.left + 7, r.top, r.right - 7, r.bottom - 7};
-        return S_OK;
-    };
+    const auto dwm = testkit::MakeScopedHook(
+        platform::hooks().dwmGetWindowAttribute, [&](HWND wnd, DWORD attribute, void* value, DWORD size) -> HRESULT {
+            asked.emplace_back(wnd, attribute);
+            if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS || size != sizeof(RECT)) return E_INVALIDARG;
+            RECT r{};
+            if (!GetWindowRect(wnd, &r)) return E_HANDLE;
+            *static_cast<RECT*>(value) = RECT{r.left + 7, r.top, r.right - 7, r.bottom - 7};
+            return S_OK;
+        });
     CaptionWindow plain(kTarget, Caption::Plain);
-    plain.Activate();
+    ASSERT_TRUE(plain.Activate());
     Poll();
     RECT frame = plain.WindowRect();
     frame.left += 7;
@@ -404,28 +383,28 @@ TEST_F(CaptionDocking, TheVisibleFrameFromTheWindowManagerStandsInForTheWindow) 
 
     // Buttons the window reports come before the frame.
     CaptionWindow win10(kTarget, Caption::Windows10, RECT{220, 160, 820, 560});
-    win10.Activate();
+    ASSERT_TRUE(win10.Activate());
     Poll();
     ExpectBesideButtons(win10);
 }
 
 TEST_F(CaptionDocking, ASlowTargetNeverHoldsThePadUp) {
     CaptionWindow slow(kTarget, Caption::Windows10Slow);
-    slow.Activate();
+    ASSERT_TRUE(slow.Activate());
     // The question times out: the pad docks by the formula at once.
-    const DWORD took = Poll();
+    const DWORD took = TimedPoll();
     EXPECT_LT(took, 1000u) << "the poll waited for the slow answer";
     ExpectAt(Classic(slow.WindowRect()));
     EXPECT_GE(slow.asked, 1);
 
     // It keeps following the foreground meanwhile, and the slow window moved.
     CaptionWindow other(kTarget, Caption::Windows10, RECT{260, 200, 860, 600});
-    other.Activate();
-    EXPECT_LT(Poll(), 1000u);
+    ASSERT_TRUE(other.Activate());
+    EXPECT_LT(TimedPoll(), 1000u);
     ExpectBesideButtons(other);
-    slow.Activate();
+    ASSERT_TRUE(slow.Activate());
     slow.MoveBy(40, 20);
-    EXPECT_LT(Poll(), 1000u);
+    EXPECT_LT(TimedPoll(), 1000u);
     ExpectAt(Classic(slow.WindowRect()));
 }
 

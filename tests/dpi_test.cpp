@@ -14,6 +14,7 @@
 #include "dialogs/TitleSet.h"
 #include "framework/Dialogs.h"
 #include "tests/support/dialogkit.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -21,15 +22,10 @@ using dialogkit::ChildRect;
 
 namespace {
 
-int Dpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
-}
+using padkit::ScreenDpi;
 
 // A length of the 96-pixels-per-inch design at the screen's resolution.
-LONG S(int designPixels) { return MulDiv(designPixels, Dpi(), 96); }
+LONG S(int designPixels) { return padkit::ScaledToScreen(designPixels); }
 
 // Left, top, width and height of a child window in its parent's client area.
 std::vector<LONG> Bounds(HWND child) {
@@ -48,7 +44,7 @@ LONG WindowFontHeight(HWND wnd) {
 TEST(ScreenResolution, IsTheOneThisRunWasStartedFor) {
     const char* expected = std::getenv("VANTRO_EXPECT_DPI");
     if (!expected) GTEST_SKIP() << "no resolution asked for";
-    EXPECT_EQ(Dpi(), std::atoi(expected));
+    EXPECT_EQ(ScreenDpi(), std::atoi(expected));
 }
 
 class ScaledDialogs : public ::testing::Test {
@@ -63,7 +59,7 @@ TEST_F(ScaledDialogs, SettingsDialogScalesItsClientAreaControlsAndFonts) {
     GetClientRect(wnd, &client);
     EXPECT_EQ(client.right, S(194));
     EXPECT_EQ(client.bottom, S(207));
-    if (Dpi() == 144) {
+    if (ScreenDpi() == 144) {
         // 194 × 207 at one and a half times the design resolution.
         EXPECT_NEAR(client.right, 291, 1);
         EXPECT_NEAR(client.bottom, 311, 1);
@@ -144,8 +140,10 @@ TEST(ScaledInputQuery, IsLaidOutInDialogUnitsOfItsScaledFont) {
                                  okFont = WindowFontHeight(button);
                              }
                              PostMessageA(q, WM_CLOSE, 0, 0);
-                         });
+                         },
+                         "the input query open");
     std::string value = "text";
+    // The query returns only once it has closed, which the watch above does.
     EXPECT_FALSE(InputQuery("Resolution", "prompt", value));
     ASSERT_TRUE(seen);
     EXPECT_EQ(okFont, S(-12));

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,11 +19,13 @@
 #include "pad/SessionWatch.h"
 #include "pad/VTform.h"
 #include "tests/support/dialogkit.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
 using testkit::Window;
 using Ev = testkit::KeyRecorder::Event;
+using padkit::Centre;
 
 namespace {
 
@@ -94,7 +98,9 @@ TEST(LatchDecisions, WhichTargetsCannotReceiveTheKeys) {
 
 // ------------------------------------------------------------ helpers
 
-// Every key event that reaches the system, as a low-level hook of the test sees it.
+// Every key event that reaches the system, as a low-level hook of the test
+// sees it: the user's own (hardware) keys as well as injected ones, with their
+// flags, which the support's hook of the program's injected keys leaves out.
 class HookLog {
 public:
     struct Event {
@@ -123,12 +129,13 @@ public:
                Saw(VK_RCONTROL, true, true, from);
     }
     // Sends a key nobody uses and waits until it comes by: everything sent
-    // before it has come by as well.
-    bool Flush() {
+    // before it has come by as well, through every hook of this thread (the
+    // pad's keyboard watch included).
+    ::testing::AssertionResult Flush() {
         const size_t from = events.size();
         keybd_event(kMarker, 0, 0, 0);
         keybd_event(kMarker, 0, KEYEVENTF_KEYUP, 0);
-        return testkit::WaitFor([&] { return Saw(kMarker, true, true, from); }, 5000);
+        return testkit::WaitFor([&] { return Saw(kMarker, true, true, from); }, "the marker key seen by the hook");
     }
     std::vector<Event> events;
 
@@ -162,98 +169,98 @@ bool Xdotool(const std::string& args) {
 
 // A real key pressed or released through the X server, which Wine takes as
 // hardware input; waits until `log` has seen it (as the key `vk`).
-bool XKey(HookLog& log, const char* action, const char* key, DWORD vk) {
+::testing::AssertionResult XKey(HookLog& log, const char* action, const char* key, DWORD vk) {
     const size_t from = log.events.size();
+    const std::string what = std::string(action) + " " + key;
     const bool up = std::string(action) == "keyup";
-    if (!Xdotool(std::string(action) + " " + key)) return false;
-    return testkit::WaitFor([&] { return log.Saw(vk, up, false, from); }, 10000);
+    if (!Xdotool(what)) return ::testing::AssertionFailure() << "could not start xdotool " << what;
+    return testkit::WaitFor([&] { return log.Saw(vk, up, false, from); }, "the real " + what + " seen by the hook");
 }
 
 // Moves the X pointer (X sends keys to the window under it) and waits until it is there.
-bool XPointer(POINT p) {
-    if (!Xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y))) return false;
+::testing::AssertionResult XPointer(POINT p) {
+    const std::string to = std::to_string(p.x) + " " + std::to_string(p.y);
+    if (!Xdotool("mousemove " + to)) return ::testing::AssertionFailure() << "could not start xdotool mousemove";
     return testkit::WaitFor(
         [&] {
             POINT c;
             GetCursorPos(&c);
             return c.x == p.x && c.y == p.y;
         },
-        10000);
+        "the X pointer at " + to);
 }
 
 class LatchTruth : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { dialogkit::CreateDialogs(); }
     static void TearDownTestSuite() { dialogkit::DestroyDialogs(); }
-    void SetUp() override {
-        testkit::ReleaseModifiers();
-        platform::hooks().registerSessionNotification = [this](HWND wnd, DWORD flags) {
-            registered.push_back(wnd);
-            registerFlags = flags;
-            return refuseSessions ? FALSE : TRUE;
-        };
-        platform::hooks().unregisterSessionNotification = [this](HWND wnd) {
-            unregistered.push_back(wnd);
-            return TRUE;
-        };
-    }
+    void SetUp() override { testkit::ReleaseModifiers(); }
     void TearDown() override {
         // Whatever a failed test left held on the X side.
         if (usedX) {
             Xdotool("keyup shift ctrl Shift_R");
-            testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT) && !testkit::KeyHeld(VK_CONTROL); }, 3000);
+            EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT) && !testkit::KeyHeld(VK_CONTROL); },
+                                         "the real Shift and Ctrl let go"));
         }
-        delete keys;
+        keys.reset();
         delete pad;
-        delete target;
-        platform::hooks() = platform::Hooks{};
+        pad = nullptr;
+        target.reset();
         testkit::ReleaseModifiers();
     }
-    void MakePad() {
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        pad->Timer1->SetEnabled(false);
-    }
-    void Dock(Window& w) {
-        w.Activate();
-        pad->Timer1Timer(pad->Timer1);
-        testkit::Pump(30);
-        ASSERT_TRUE(pad->PadShown);
-    }
+    // A pad made as the program makes it, its timer off: each test polls by hand.
+    void MakePad() { pad = padkit::NewPad(); }
     void DockOnExplorer() {
         MakePad();
-        target = new Window(kExplorer);
-        Dock(*target);
-        keys = new testkit::KeyRecorder;
+        target = std::make_unique<Window>(kExplorer);
+        ASSERT_TRUE(padkit::DockOn(pad, *target));
+        keys = std::make_unique<testkit::KeyRecorder>();
     }
+    void Poll() { padkit::Poll(pad); }
     // Polls as the pad's timer does until the pad is docked.
-    bool PollUntilDocked() {
-        return testkit::WaitFor([&] {
-            pad->Timer1Timer(pad->Timer1);
-            return pad->PadShown;
-        });
+    ::testing::AssertionResult PollUntilDocked() {
+        return testkit::WaitFor(
+            [&] {
+                Poll();
+                return pad->PadShown;
+            },
+            "the pad docked", [] { return "the foreground " + testkit::Foreground(); });
     }
-    // What the poll saw, for a failure message.
-    static std::string Foreground() {
-        char title[100] = "";
-        HWND f = GetForegroundWindow();
-        GetWindowTextA(f, title, sizeof title);
-        char text[200];
-        snprintf(text, sizeof text, "foreground %p '%s' style %lx", static_cast<void*>(f), title,
-                 static_cast<unsigned long>(GetWindowLongA(f, GWL_STYLE)));
-        return text;
-    }
-    POINT Centre(TSpeedButton* b) const { return b->ClientToScreen(POINT{b->Width() / 2, b->Height() / 2}); }
     // A click on the button with real mouse input, after which the system holds its key.
     void Latch(TSpeedButton* b, int vk) {
-        testkit::ClickAt(Centre(b));
+        const POINT at = Centre(b);
+        // The X server reports a pointer move later, and Wine re-reads the
+        // modifiers from such a report: the move is taken in before the click
+        // injects the key, or its re-read could drop the key just latched.
+        testkit::MoveMouse(at);
+        testkit::XRoundTrip();
+        testkit::Pump();
+        testkit::ClickAt(at);
         ASSERT_TRUE(b->Down());
-        ASSERT_TRUE(testkit::WaitFor([vk] { return testkit::KeyHeld(vk); }, 2000));
+        ASSERT_TRUE(testkit::WaitFor([vk] { return testkit::KeyHeld(vk); }, "the latched key held", [this] {
+            std::ostringstream sent;
+            if (keys)
+                for (const Ev& e : keys->events) testkit::PrintTo(e, &sent);
+            return "the keys sent " + sent.str();
+        }));
     }
 
+    // Session notifications are recorded (and refused when `refuseSessions`
+    // is set before the pad is made) for every test.
+    testkit::ScopedHook<std::function<BOOL(HWND, DWORD)>> registerHook{
+        platform::hooks().registerSessionNotification, [this](HWND wnd, DWORD flags) {
+            registered.push_back(wnd);
+            registerFlags = flags;
+            return refuseSessions ? FALSE : TRUE;
+        }};
+    testkit::ScopedHook<std::function<BOOL(HWND)>> unregisterHook{platform::hooks().unregisterSessionNotification,
+                                                                  [this](HWND wnd) {
+                                                                      unregistered.push_back(wnd);
+                                                                      return TRUE;
+                                                                  }};
     TVTform* pad = nullptr;
-    Window* target = nullptr;
-    testkit::KeyRecorder* keys = nullptr;
+    std::unique_ptr<Window> target;
+    std::unique_ptr<testkit::KeyRecorder> keys;
     std::vector<HWND> registered, unregistered;
     DWORD registerFlags = 0;
     bool refuseSessions = false;
@@ -283,7 +290,8 @@ TEST_F(LatchTruth, TheUsersOwnKeyUpRaisesTheButtonAndSendsNothing) {
         usedX = true;
         ASSERT_TRUE(XKey(log, "keydown", c.xkey, c.xvk));
         ASSERT_TRUE(XKey(log, "keyup", c.xkey, c.xvk));
-        EXPECT_TRUE(testkit::WaitFor([&] { return !c.button->Down(); }, 5000));
+        // The button going up shows the program handled the key-up.
+        EXPECT_TRUE(testkit::WaitFor([&] { return !c.button->Down(); }, "the button raised by the real key-up"));
         EXPECT_EQ(c.button->Font().Color(), clBlack);
         EXPECT_TRUE(keys->events.empty());
         EXPECT_FALSE(testkit::KeyHeld(c.vk));
@@ -302,10 +310,14 @@ TEST_F(LatchTruth, TheOtherSideKeyLeavesTheButtonAsTheSystemHoldsTheKey) {
     usedX = true;
     ASSERT_TRUE(XKey(log, "keydown", "Shift_R", VK_RSHIFT));
     ASSERT_TRUE(XKey(log, "keyup", "Shift_R", VK_RSHIFT));
+    // The marker key came through the pad's keyboard watch after the key-up:
+    // the pad has had the key-up.
+    ASSERT_TRUE(log.Flush());
     // Windows keeps the pad's left Shift held; Wine re-reads Shift from the X
     // server on a real key and lets go of it too. Either way the button shows
     // what the system holds, and nothing is sent.
-    EXPECT_TRUE(testkit::WaitFor([&] { return pad->ShiftBtn->Down() == testkit::KeyHeld(VK_SHIFT); }, 5000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return pad->ShiftBtn->Down() == testkit::KeyHeld(VK_SHIFT); },
+                                 "the SHIFT button showing what the system holds"));
     printf("after the right Shift: Shift %s, SHIFT %s\n", testkit::KeyHeld(VK_SHIFT) ? "held" : "up",
            pad->ShiftBtn->Down() ? "down" : "raised");
     EXPECT_TRUE(keys->events.empty());
@@ -319,18 +331,18 @@ TEST_F(LatchTruth, AHideLeavesACtrlTheUserHoldsAlone) {
     ASSERT_TRUE(XPointer(POINT{(t.left + t.right) / 2, (t.top + t.bottom) / 2}));
     // The hook sees the real key as hardware input.
     ASSERT_TRUE(XKey(log, "keydown", "ctrl", VK_LCONTROL));
-    ASSERT_TRUE(testkit::WaitFor([] { return testkit::KeyHeld(VK_CONTROL); }, 5000));
+    ASSERT_TRUE(testkit::WaitFor([] { return testkit::KeyHeld(VK_CONTROL); }, "the real Ctrl held"));
     const size_t from = log.events.size();
     Window other("無題 - メモ帳");
-    other.Activate();
-    pad->Timer1Timer(pad->Timer1);
+    ASSERT_TRUE(other.Activate());
+    Poll();
     EXPECT_FALSE(pad->PadShown);
     ASSERT_TRUE(log.Flush());
     EXPECT_TRUE(keys->events.empty());
     EXPECT_FALSE(log.SawInjectedCtrlUp(from));
     EXPECT_TRUE(testkit::KeyHeld(VK_CONTROL));
     EXPECT_TRUE(XKey(log, "keyup", "ctrl", VK_LCONTROL));
-    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_CONTROL); }, 5000));
+    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_CONTROL); }, "the real Ctrl let go"));
 }
 
 TEST_F(LatchTruth, AHideReleasesOnlyWhatThePadHolds) {
@@ -338,8 +350,9 @@ TEST_F(LatchTruth, AHideReleasesOnlyWhatThePadHolds) {
     Latch(pad->CtrlBtn, VK_CONTROL);
     keys->events.clear();
     Window other("無題 - メモ帳");
-    other.Activate();
-    pad->Timer1Timer(pad->Timer1);
+    ASSERT_TRUE(other.Activate());
+    Poll();
+    EXPECT_FALSE(pad->PadShown);
     EXPECT_EQ(keys->events, std::vector<Ev>{CtrlUp});
     EXPECT_FALSE(pad->CtrlBtn->Down());
     EXPECT_EQ(pad->CtrlBtn->Font().Color(), clBlack);
@@ -355,10 +368,10 @@ TEST_F(LatchTruth, EveryEndStillReleasesBothKeys) {
     // Leaving the message loop.
     keys->events.clear();
     keybd_event(VK_CONTROL, 0, 0, 0);
-    ASSERT_TRUE(testkit::WaitFor([] { return testkit::KeyHeld(VK_CONTROL); }, 2000));
+    ASSERT_TRUE(testkit::WaitFor([] { return testkit::KeyHeld(VK_CONTROL); }, "Ctrl held"));
     ASSERT_TRUE(testkit::App().OnTerminate);
     testkit::App().OnTerminate();
-    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_CONTROL); }, 2000));
+    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_CONTROL); }, "Ctrl let go when the loop ends"));
     // The pad's destruction, with nothing latched.
     keys->events.clear();
     delete pad;
@@ -372,15 +385,16 @@ TEST_F(LatchTruth, AKeyTheSystemLetGoOfSilentlyRaisesItsButton) {
     keys->events.clear();
     // Shift is gone without a key event (Wine does this when it re-reads the
     // modifiers from the X server); the polls see it.
-    platform::hooks().keyDown = [](int vk) { return vk == VK_SHIFT ? false : testkit::KeyHeld(vk); };
+    const auto keyDown = testkit::MakeScopedHook(
+        platform::hooks().keyDown, [](int vk) { return vk == VK_SHIFT ? false : testkit::KeyHeld(vk); });
     int polls = 0;
     EXPECT_TRUE(testkit::WaitFor(
         [&] {
             ++polls;
-            pad->Timer1Timer(pad->Timer1);
+            Poll();
             return !pad->ShiftBtn->Down();
         },
-        3000));
+        "SHIFT raised by the polls", [&] { return std::to_string(polls) + " polls"; }));
     EXPECT_GE(polls, 2) << "one poll right after a latch does not raise it";
     EXPECT_EQ(pad->ShiftBtn->Font().Color(), clBlack);
     EXPECT_TRUE(keys->events.empty());
@@ -401,7 +415,7 @@ TEST_F(LatchTruth, LockOrDisconnectReleasesWhatThePadHolds) {
     for (const Case& c : {Case{"lock", WTS_SESSION_LOCK}, Case{"console disconnect", WTS_CONSOLE_DISCONNECT},
                           Case{"remote disconnect", WTS_REMOTE_DISCONNECT}}) {
         SCOPED_TRACE(c.what);
-        target->Activate();
+        ASSERT_TRUE(target->Activate());
         Latch(pad->ShiftBtn, VK_SHIFT);
         Latch(pad->CtrlBtn, VK_CONTROL);
         keys->events.clear();
@@ -411,11 +425,13 @@ TEST_F(LatchTruth, LockOrDisconnectReleasesWhatThePadHolds) {
         EXPECT_FALSE(pad->CtrlBtn->Down());
         EXPECT_EQ(pad->ShiftBtn->Font().Color(), clBlack);
         EXPECT_EQ(pad->CtrlBtn->Font().Color(), clBlack);
-        EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT) && !testkit::KeyHeld(VK_CONTROL); }));
+        EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT) && !testkit::KeyHeld(VK_CONTROL); },
+                                     "Shift and Ctrl let go"));
     }
 
-    // Unlocking changes nothing; a lock with nothing latched sends nothing.
-    target->Activate();
+    // Unlocking changes nothing; a lock with nothing latched sends nothing
+    // (each message is handled before SendMessageA returns).
+    ASSERT_TRUE(target->Activate());
     Latch(pad->CtrlBtn, VK_CONTROL);
     keys->events.clear();
     SendMessageA(pad->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
@@ -435,11 +451,12 @@ TEST_F(LatchTruth, LockOrDisconnectReleasesWhatThePadHolds) {
 TEST_F(LatchTruth, WithoutTheKeyboardWatchOrSessionNotificationsThePadWorksAsBefore) {
     refuseSessions = true;
     int unhooks = 0;
-    platform::hooks().setKeyboardHook = [](HOOKPROC) -> HHOOK { return nullptr; };
-    platform::hooks().unhookKeyboard = [&](HHOOK) {
+    const auto setHook =
+        testkit::MakeScopedHook(platform::hooks().setKeyboardHook, [](HOOKPROC) -> HHOOK { return nullptr; });
+    const auto unhook = testkit::MakeScopedHook(platform::hooks().unhookKeyboard, [&](HHOOK) {
         ++unhooks;
         return TRUE;
-    };
+    });
     DockOnExplorer();
     EXPECT_EQ(registered.size(), 1u);
     Latch(pad->ShiftBtn, VK_SHIFT);
@@ -462,28 +479,29 @@ public:
                           std::to_string(y) + " 600 400 \"" + title + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        WaitForInputIdle(pi.hProcess, 10000);
-        testkit::WaitFor(
+        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ADD_FAILURE() << "could not start " << cmd;
+            return;
+        }
+        WaitForInputIdle(pi.hProcess, testkit::kLimitMs);
+        EXPECT_TRUE(testkit::WaitFor(
             [&] {
                 wnd = FindWindowA(nullptr, title.c_str());
                 return wnd != nullptr && IsWindowVisible(wnd);
             },
-            10000);
+            "the window \"" + title + "\" of targetwin.exe shown"));
     }
     ~OtherProcessTarget() {
         if (pi.hProcess) {
             TerminateProcess(pi.hProcess, 0);
-            WaitForSingleObject(pi.hProcess, 5000);
+            EXPECT_EQ(WaitForSingleObject(pi.hProcess, testkit::kLimitMs), WAIT_OBJECT_0) << "targetwin.exe did not end";
             CloseHandle(pi.hProcess);
             CloseHandle(pi.hThread);
         }
-        testkit::Pump(30);
+        // What the window's end sent this thread.
+        testkit::Pump();
     }
-    bool Activate() {
-        SetForegroundWindow(wnd);
-        return testkit::WaitFor([&] { return GetForegroundWindow() == wnd; }, 3000);
-    }
+    ::testing::AssertionResult Activate() { return testkit::ActivateAndSettle(wnd, [] { testkit::Pump(); }); }
     DWORD pid() const { return pi.dwProcessId; }
     HWND wnd = nullptr;
 
@@ -496,10 +514,10 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     ASSERT_NE(admin.wnd, nullptr);
     std::vector<DWORD> asked;
     const DWORD adminPid = admin.pid();
-    platform::hooks().processElevation = [&](DWORD pid) {
+    const auto elevation = testkit::MakeScopedHook(platform::hooks().processElevation, [&](DWORD pid) {
         asked.push_back(pid);
         return platform::ProcessElevation{true, pid == adminPid};
-    };
+    });
     DockOnExplorer();
     // A latch held on the ordinary target.
     Latch(pad->ShiftBtn, VK_SHIFT);
@@ -508,13 +526,15 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     // Straight on to the elevated target: the pad docks, lets go of Shift and
     // shows its latches unavailable.
     ASSERT_TRUE(admin.Activate());
-    ASSERT_TRUE(testkit::WaitFor([&] {
-        pad->Timer1Timer(pad->Timer1);
-        return pad->PadShown && pad->TargetWnd == admin.wnd;
-    })) << Foreground();
+    ASSERT_TRUE(testkit::WaitFor(
+        [&] {
+            Poll();
+            return pad->PadShown && pad->TargetWnd == admin.wnd;
+        },
+        "the pad docked on the elevated window", [] { return "the foreground " + testkit::Foreground(); }));
     EXPECT_NE(std::find(asked.begin(), asked.end(), adminPid), asked.end());
     EXPECT_EQ(keys->events, std::vector<Ev>{ShiftUp});
-    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT); }));
+    EXPECT_TRUE(testkit::WaitFor([] { return !testkit::KeyHeld(VK_SHIFT); }, "Shift let go"));
     EXPECT_FALSE(pad->ShiftBtn->Down());
     EXPECT_FALSE(pad->ShiftBtn->Enabled());
     EXPECT_FALSE(pad->CtrlBtn->Enabled());
@@ -526,26 +546,30 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     EXPECT_NE(hint.find("受け取れません"), std::string::npos) << hint;
 
     // The hint shows when the mouse comes to rest on the pad. (It does not
-    // come again until the mouse has left the pad, so the mouse goes off and
-    // on again until it shows.)
+    // come again until the mouse has left the pad, so the mouse goes off, stays
+    // off while the pad's timers run, and comes on again; again now and then
+    // until the hint shows.)
     const POINT over = Centre(pad->CtrlBtn);
     RECT ar{};
     GetWindowRect(admin.wnd, &ar);
     const POINT off{(ar.left + ar.right) / 2, (ar.top + ar.bottom) / 2};
     HWND tip = nullptr;
-    int step = 0;
+    DWORD moved = 0;
+    int tries = 0;
     EXPECT_TRUE(testkit::WaitFor(
         [&] {
             tip = FindWindowA("THintWindow", nullptr);
             if (tip && IsWindowVisible(tip)) return true;
-            if (step++ % 100 == 0) {
-                dialogkit::MoveMouse(off);
-                testkit::Pump(200);
-                dialogkit::MoveMouse(over);
+            if (tries == 0 || GetTickCount() - moved > 3000) {
+                ++tries;
+                testkit::MoveMouse(off);
+                testkit::LetTimersRun(3);
+                testkit::MoveMouse(over);
+                moved = GetTickCount();
             }
             return false;
         },
-        10000));
+        "the hint shown over the pad", [&] { return std::to_string(tries) + " times moved onto the pad"; }));
     dialogkit::Hold("the hint of a pad on a window running as administrator");
     if (tip) {
         char text[256] = "";
@@ -554,29 +578,38 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     }
 
     // Clicks on the latches do nothing: no key, no latch, no settings dialog
-    // (which a click on the strip itself opens), no message box.
+    // (which a click on the strip itself opens), no message box. Each click is
+    // handled before ClickAt returns, a modal dialog or box it opened included;
+    // a dialog opened is closed again by the watch below, which is ended once
+    // the clicks are over.
     keys->events.clear();
     testkit::MessageBoxRecorder boxes;
-    bool dialogOpened = false;
-    dialogkit::WhenReady([] { return EditForm->Visible(); },
-                         [&] {
-                             dialogOpened = true;
+    struct Watch {
+        bool opened = false, over = false;
+    };
+    const auto watch = std::make_shared<Watch>();
+    dialogkit::WhenReady([watch] { return watch->over || EditForm->Visible(); },
+                         [watch] {
+                             if (watch->over) return;
+                             watch->opened = true;
                              EditForm->SetModalResult(mrCancel);
-                         });
+                         },
+                         "the end of the watch for a settings dialog");
     for (TSpeedButton* b : {pad->ShiftBtn, pad->CtrlBtn}) {
         testkit::ClickAt(Centre(b));
         EXPECT_FALSE(b->Down());
     }
-    pad->Timer1Timer(pad->Timer1);
-    EXPECT_FALSE(dialogOpened);
+    Poll();
+    watch->over = true;
+    EXPECT_FALSE(watch->opened);
     EXPECT_TRUE(keys->events.empty());
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(pad->PadShown);
     EXPECT_EQ(GetForegroundWindow(), admin.wnd);
 
     // The next ordinary target gets working latches and no hint.
-    target->Activate();
-    pad->Timer1Timer(pad->Timer1);
+    ASSERT_TRUE(target->Activate());
+    Poll();
     EXPECT_TRUE(pad->ShiftBtn->Enabled());
     EXPECT_TRUE(pad->CtrlBtn->Enabled());
     EXPECT_FALSE(pad->VTpanel->ShowHint());
@@ -591,13 +624,13 @@ TEST_F(LatchTruth, ATargetThatCannotBeOpenedCountsAsElevatedOnlyForAPlainPad) {
     ASSERT_NE(closed.wnd, nullptr);
     const DWORD closedPid = closed.pid();
     bool padElevated = false;
-    platform::hooks().processElevation = [&](DWORD pid) {
+    const auto elevation = testkit::MakeScopedHook(platform::hooks().processElevation, [&](DWORD pid) {
         if (pid == closedPid) return platform::ProcessElevation{false, false};
         return platform::ProcessElevation{true, padElevated};
-    };
+    });
     MakePad();
     ASSERT_TRUE(closed.Activate());
-    ASSERT_TRUE(PollUntilDocked()) << Foreground();
+    ASSERT_TRUE(PollUntilDocked());
     EXPECT_FALSE(pad->ShiftBtn->Enabled());
 
     // An elevated pad docking on it afresh keeps its latches.
@@ -606,7 +639,7 @@ TEST_F(LatchTruth, ATargetThatCannotBeOpenedCountsAsElevatedOnlyForAPlainPad) {
     padElevated = true;
     MakePad();
     ASSERT_TRUE(closed.Activate());
-    ASSERT_TRUE(PollUntilDocked()) << Foreground();
+    ASSERT_TRUE(PollUntilDocked());
     EXPECT_TRUE(pad->ShiftBtn->Enabled());
     EXPECT_TRUE(pad->VTpanel->Hint().empty());
 }
@@ -627,7 +660,7 @@ TEST_F(LatchTruth, UnderThisSystemNoTargetIsElevated) {
     platform::hooks().unregisterSessionNotification = nullptr;
     MakePad();
     ASSERT_TRUE(other.Activate());
-    ASSERT_TRUE(PollUntilDocked()) << Foreground();
+    ASSERT_TRUE(PollUntilDocked());
     EXPECT_TRUE(pad->ShiftBtn->Enabled());
     const BOOL again = platform::RegisterSessionNotification(pad->Handle(), NOTIFY_FOR_THIS_SESSION);
     printf("WTSRegisterSessionNotification here: %s (error %lu)\n", again ? "succeeds" : "fails", GetLastError());

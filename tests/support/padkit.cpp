@@ -34,6 +34,19 @@ RECT PadRect(TVTform* pad) {
     return r;
 }
 
+POINT Centre(TSpeedButton* button) {
+    return button->ClientToScreen(POINT{button->Width() / 2, button->Height() / 2});
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+int ScaledToScreen(int designPixels) { return MulDiv(designPixels, ScreenDpi(), 96); }
+
 std::shared_ptr<int> CountPolls(TVTform* pad) {
     auto polls = std::make_shared<int>(0);
     auto original = pad->Timer1->OnTimer;

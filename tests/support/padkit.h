@@ -23,6 +23,13 @@ void Poll(vcl::TVTform* pad);
 // Brings `target` to the front and polls: the pad must dock on it.
 ::testing::AssertionResult DockOn(vcl::TVTform* pad, testkit::Window& target);
 RECT PadRect(vcl::TVTform* pad);
+// The middle of a button of the pad, in screen coordinates: where a real click goes.
+POINT Centre(vcl::TSpeedButton* button);
+// The screen's resolution in pixels per inch (a run of its own uses 144).
+int ScreenDpi();
+// A length of a design at 96 pixels per inch, at the screen's resolution
+// (rounded as Windows scales its metrics).
+int ScaledToScreen(int designPixels);
 // Counts the polls that the pad's own timer runs from now on.
 std::shared_ptr<int> CountPolls(vcl::TVTform* pad);
 
