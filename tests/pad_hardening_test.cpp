@@ -75,6 +75,10 @@ TEST_F(PadHardening, EverySessionEndNoticeSavesWhileTheListExists) {
 TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
     dialogkit::CreateDialogs();
     Create();
+    auto width = [this] {
+        const RECT r = padkit::PadRect(pad);
+        return r.right - r.left;
+    };
     ASSERT_TRUE(pad->NeverDocked);
     ASSERT_GT(pad->PadWidth, 0);
     // The settings dialog from the tray, before the pad ever docked: the pad
@@ -85,18 +89,18 @@ TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
     pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, ssLeft, 0, 0);
     EXPECT_FALSE(EditForm->Visible());
     EXPECT_TRUE(IsWindowVisible(pad->Handle()));
-    EXPECT_EQ(padkit::PadRect(pad).right - padkit::PadRect(pad).left, 0);
+    EXPECT_EQ(width(), 0);
     EXPECT_FALSE(pad->PadShown);
     // The same for the application's restore.
     pad->SetVisible(false);
     pad->Rest(pad);
     EXPECT_TRUE(IsWindowVisible(pad->Handle()));
-    EXPECT_EQ(padkit::PadRect(pad).right - padkit::PadRect(pad).left, 0);
+    EXPECT_EQ(width(), 0);
 
     // The poll docks it at full width.
     testkit::Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
     EXPECT_TRUE(padkit::DockOn(pad, target));
-    EXPECT_EQ(padkit::PadRect(pad).right - padkit::PadRect(pad).left, pad->PadWidth);
+    EXPECT_EQ(width(), pad->PadWidth);
     dialogkit::DestroyDialogs();
 }
 
