@@ -13,13 +13,11 @@
 #include "dialogs/ListEdit.h"
 #include "dialogs/TargetText.h"
 #include "dialogs/TitleSet.h"
-#include "framework/Dialogs.h"
 #include "tests/support/dialogkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
 using namespace dialogkit;
-using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -58,28 +56,12 @@ protected:
     void SetUp() override { CreateDialogs(); }
     void TearDown() override { DestroyDialogs(); }
 
-    // Runs `script` in the settings dialog opened modally with `list`, and
-    // returns the list it closes with.
+    // Runs `script` in the settings dialog opened as the pad opens it with
+    // `list`; returns the list it closes with, which must be with OK.
     static Strings InSettings(const Strings& list, const std::function<void()>& script) {
-        TStringList targets;
-        for (const std::string& s : list) targets.Add(s);
-        EditForm->TargetEditList->Items().Assign(targets);
-        WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [script] {
-            PumpApp(50);
-            script();
-            if (EditForm->IsModal() && EditForm->ModalResult() == mrNone) EditForm->SetModalResult(mrCancel);
-        });
-        EXPECT_EQ(EditForm->ShowModal(), mrOk);
-        return EditForm->TargetEditList->Items().Items();
-    }
-    static void OpenAddTarget() {
-        Click(EditForm->AddBtn);
-        ASSERT_TRUE(WaitApp([] { return IsWindowVisible(SetTitle->Handle()); }));
-        RECT e;
-        GetWindowRect(EditForm->Handle(), &e);
-        SetWindowPos(SetTitle->Handle(), nullptr, e.right + 10, e.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        WaitApp([] { return GetForegroundWindow() == SetTitle->Handle(); }, 1000);
-        PumpApp(50);
+        const Outcome out = OpenSettings(list, false, false, script);
+        EXPECT_EQ(out.result, mrOk);
+        return out.list;
     }
     static int Offered(const std::string& text) {
         const Strings c = SetTitle->TargetList->Items().Items();
@@ -95,7 +77,7 @@ TEST_F(EntryDialogs, ACandidateTitleIsOfferedOnOneLineAndUncut) {
     const std::string a38(38, 'a');
     testkit::Window longTitle(a38 + "あ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{60, 60, 300, 200});
     Strings list = InSettings({"ABC"}, [] {
-        OpenAddTarget();
+        OpenAddTargetBeside();
         const int index = Offered("two lines  [Pad]  NoBoth=1");
         ASSERT_GE(index, 0);
         EXPECT_GE(Offered(std::string(38, 'a')), 0);
@@ -113,26 +95,20 @@ TEST_F(EntryDialogs, ACandidateTitleIsOfferedOnOneLineAndUncut) {
 TEST_F(EntryDialogs, TypedAndChangedTextLoseTheirLineBreaks) {
     Strings list = InSettings({"ABC", "old"}, [] {
         // Text pasted into the add-target dialog's edit box.
-        OpenAddTarget();
+        OpenAddTargetBeside();
         SetTitle->TargetEditBox->SetText("pasted\r\n[Pad]");
         Click(SetTitle->OKBtn);
         EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
         // The same text again is a duplicate once cleaned.
-        OpenAddTarget();
+        OpenAddTargetBeside();
         SetTitle->TargetEditBox->SetText("pasted  [Pad]");
         Click(SetTitle->OKBtn);
 
         // The change box of the settings dialog.
         ClickItem(EditForm->TargetEditList, 1);
-        WhenReady([] {
-            HWND q = FindWindowA(InputQueryClassName, "Targetの変更");
-            return q && GetForegroundWindow() == q;
-        }, [] {
-            HWND q = FindWindowA(InputQueryClassName, "Targetの変更");
-            PumpApp(50);
+        AnswerInputQuery("Targetの変更", [](HWND q) {
             SetWindowTextA(FindWindowExA(q, nullptr, "TEdit", nullptr), "new\ttext\nList.Count=0");
             Press(VK_RETURN);
-            if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
         });
         Click(EditForm->EditBtn);
         Click(EditForm->OKbtn);

@@ -9,6 +9,7 @@
 #include "pad/VTform.h"
 #include "tests/support/blackbox.h"
 #include "tests/support/dialogkit.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -16,18 +17,7 @@ using namespace vcl;
 namespace {
 
 // The pad's settings file: this test program's name with ".ini", next to it.
-std::string PadIni() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.rfind('.')) + ".ini";
-}
-
-int Width(HWND wnd) {
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    return r.right - r.left;
-}
+std::string PadIni() { return testkit::ExeDir() + "pad_hardening_test.ini"; }
 
 class PadHardening : public ::testing::Test {
 protected:
@@ -37,15 +27,11 @@ protected:
     }
     void TearDown() override {
         delete pad;
-        platform::hooks().shellNotifyIcon = nullptr;
         DeleteFileA(PadIni().c_str());
         testkit::ReleaseModifiers();
     }
-    void Create() {
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        pad->Timer1->SetEnabled(false);
-    }
+    // Not in SetUp: a test may stand in for the shell before the pad starts.
+    void Create() { pad = padkit::NewPad(); }
     TVTform* pad = nullptr;
 };
 
@@ -89,42 +75,45 @@ TEST_F(PadHardening, EverySessionEndNoticeSavesWhileTheListExists) {
 TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
     dialogkit::CreateDialogs();
     Create();
+    auto width = [this] {
+        const RECT r = padkit::PadRect(pad);
+        return r.right - r.left;
+    };
     ASSERT_TRUE(pad->NeverDocked);
     ASSERT_GT(pad->PadWidth, 0);
     // The settings dialog from the tray, before the pad ever docked: the pad
     // is shown again when it closes.
     dialogkit::WhenReady([] { return EditForm->IsModal() && EditForm->Visible(); },
-                         [] { EditForm->SetModalResult(mrCancel); });
+                         [] { EditForm->SetModalResult(mrCancel); }, "the settings dialog",
+                         [] { if (EditForm->IsModal()) EditForm->SetModalResult(mrCancel); });
     pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, ssLeft, 0, 0);
     EXPECT_FALSE(EditForm->Visible());
     EXPECT_TRUE(IsWindowVisible(pad->Handle()));
-    EXPECT_EQ(Width(pad->Handle()), 0);
+    EXPECT_EQ(width(), 0);
     EXPECT_FALSE(pad->PadShown);
     // The same for the application's restore.
     pad->SetVisible(false);
     pad->Rest(pad);
     EXPECT_TRUE(IsWindowVisible(pad->Handle()));
-    EXPECT_EQ(Width(pad->Handle()), 0);
+    EXPECT_EQ(width(), 0);
 
     // The poll docks it at full width.
     testkit::Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
-    target.Activate();
-    pad->Timer1Timer(pad->Timer1);
-    EXPECT_TRUE(pad->PadShown);
-    EXPECT_EQ(Width(pad->Handle()), pad->PadWidth);
+    EXPECT_TRUE(padkit::DockOn(pad, target));
+    EXPECT_EQ(width(), pad->PadWidth);
     dialogkit::DestroyDialogs();
 }
 
 TEST_F(PadHardening, AStartBeforeTheShellsNotificationAreaStartsAnywayAndAddsTheIconLater) {
     int addsRefused = 0;
     bool shellUp = false;
-    platform::hooks().shellNotifyIcon = [&](DWORD m, NOTIFYICONDATAA*) {
+    auto shell = testkit::MakeScopedHook(platform::hooks().shellNotifyIcon, [&](DWORD m, NOTIFYICONDATAA*) {
         if (m == NIM_ADD && !shellUp) {
             ++addsRefused;
             return FALSE;
         }
         return TRUE;
-    };
+    });
     testkit::MessageBoxRecorder boxes;
     ASSERT_NO_THROW(Create());
     ASSERT_TRUE(pad->Targets);
@@ -134,13 +123,16 @@ TEST_F(PadHardening, AStartBeforeTheShellsNotificationAreaStartsAnywayAndAddsThe
     const int atStart = addsRefused;
     EXPECT_GE(atStart, 1);
     // A quiet retry, refused: still no message.
-    ASSERT_TRUE(testkit::WaitFor([&] { return addsRefused > atStart; }, 15000));
+    ASSERT_TRUE(testkit::WaitFor([&] { return addsRefused > atStart; }, "a quiet retry of the add"));
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_FALSE(pad->TaskTray1->InTray());
 
     shellUp = true;
-    EXPECT_TRUE(testkit::WaitFor([&] { return pad->TaskTray1->InTray(); }, 15000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return pad->TaskTray1->InTray(); }, "the icon added by a later retry"));
     EXPECT_TRUE(boxes.boxes.empty());
+    // Its icon is deleted from the stand-in shell that holds it.
+    delete pad;
+    pad = nullptr;
 }
 
 } // namespace

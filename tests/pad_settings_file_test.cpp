@@ -2,12 +2,15 @@
 // close, in the pad's own process.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pad/VTform.h"
 #include "settings/WideProfile.h"
 #include "tests/support/blackbox.h"
+#include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -15,12 +18,7 @@ using namespace vcl;
 namespace {
 
 // The pad's settings file is this test program's name with ".ini", next to it.
-std::string PadIni() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.rfind('.')) + ".ini";
-}
+std::string PadIni() { return testkit::ExeDir() + "pad_settings_file_test.ini"; }
 
 const char kFiveEntries[] =
     "[Target]\r\nAll=0\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\nList.3=｢d｣\r\n"
@@ -32,15 +30,14 @@ struct WideBoxes {
         std::wstring text, caption;
         UINT type;
     };
-    explicit WideBoxes(int answer = IDOK) : answer(answer) {
-        platform::hooks().messageBoxW = [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-            boxes.push_back(Box{text, caption, type});
-            return this->answer;
-        };
-    }
-    ~WideBoxes() { platform::hooks().messageBoxW = nullptr; }
+    explicit WideBoxes(int answer = IDOK) : answer(answer) {}
     int answer;
     std::vector<Box> boxes;
+    testkit::ScopedHook<std::function<int(HWND, const wchar_t*, const wchar_t*, UINT)>> hook{
+        platform::hooks().messageBoxW, [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+            boxes.push_back(Box{text, caption, type});
+            return answer;
+        }};
 };
 
 std::wstring W(const std::string& cp932) { return ini::WideFrom932(cp932); }
@@ -49,26 +46,20 @@ class PadSettingsFile : public ::testing::Test {
 protected:
     void SetUp() override { DeleteFileA(PadIni().c_str()); }
     void TearDown() override {
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        held.reset();
         delete pad;
         DeleteFileA(PadIni().c_str());
     }
-    void Create() {
-        pad = new TVTform(&testkit::App());
-        pad->DoCreate();
-        pad->Timer1->SetEnabled(false);
-    }
+    // Not in SetUp: each test prepares the file first.
+    void Create() { pad = padkit::NewPad(); }
     // Holds the settings file open without sharing, as a backup tool may.
     void Hold() {
-        held = CreateFileA(PadIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        held = std::make_unique<testkit::HeldFile>(PadIni());
+        ASSERT_TRUE(held->Held());
     }
-    void Release() {
-        CloseHandle(held);
-        held = INVALID_HANDLE_VALUE;
-    }
+    void Release() { held->Release(); }
     TVTform* pad = nullptr;
-    HANDLE held = INVALID_HANDLE_VALUE;
+    std::unique_ptr<testkit::HeldFile> held;
 };
 
 TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
@@ -118,20 +109,16 @@ TEST_F(PadSettingsFile, SettingsChangedAfterAHeldStartAreSaved) {
 TEST_F(PadSettingsFile, AFileReleasedSoonAfterStartIsRead) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Hold();
-    HANDLE h = held;
-    held = INVALID_HANDLE_VALUE;
-    HANDLE releaser = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-            Sleep(500);
-            CloseHandle(static_cast<HANDLE>(p));
-            return 0;
-        },
-        h, 0, nullptr);
+    // The other program lets go a moment after the pad began to wait for the
+    // file (its own timing, not a wait of the test: the pad waits seconds).
+    testkit::HeldFile* file = held.get();
+    std::thread releaser([file] {
+        Sleep(500);
+        file->Release();
+    });
     WideBoxes boxes;
     Create();
-    WaitForSingleObject(releaser, 10000);
-    CloseHandle(releaser);
+    releaser.join();
     EXPECT_TRUE(boxes.boxes.empty());
     ASSERT_EQ(pad->Targets->Count(), 5);
     EXPECT_EQ((*pad->Targets)[4], "ﾒﾓ帳");
@@ -177,14 +164,16 @@ TEST_F(PadSettingsFile, ACloseRequestWhileTheQuestionIsOpenAsksNothingMore) {
     // one already queued would be; only the first box's answer counts.
     int boxes = 0;
     TCloseAction nested = caHide;
-    platform::hooks().messageBoxW = [&](HWND, const wchar_t*, const wchar_t*, UINT) {
-        ++boxes;
-        if (boxes == 1) pad->FormClose(pad, nested);
-        return IDYES;
-    };
     TCloseAction action = caHide;
-    pad->FormClose(pad, action);
-    platform::hooks().messageBoxW = nullptr;
+    {
+        auto answer = testkit::MakeScopedHook(platform::hooks().messageBoxW,
+                                              [&](HWND, const wchar_t*, const wchar_t*, UINT) {
+                                                  ++boxes;
+                                                  if (boxes == 1) pad->FormClose(pad, nested);
+                                                  return IDYES;
+                                              });
+        pad->FormClose(pad, action);
+    }
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(nested, caNone);
     EXPECT_NE(action, caNone);

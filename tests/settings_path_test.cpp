@@ -12,7 +12,10 @@
 #include "settings/IniGT.h"
 #include "settings/IniRules.h"
 #include "settings/WideProfile.h"
+#include "tests/support/blackbox.h"
 
+using testkit::kNameOutside932;
+using testkit::TempFolder;
 using vcl::TIniGT;
 using vcl::TStringList;
 using vcl::ini::Cp932From;
@@ -20,69 +23,7 @@ using vcl::ini::WideFrom932;
 
 namespace {
 
-// "Zoë été 한": ë and é have no code page 932 form, nor has the Hangul syllable.
-const std::wstring kFolderName = L"Zo\u00EB \u00E9t\u00E9 \uD55C";
-
-std::wstring TempDirW() {
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    return temp;
-}
-
-// A fresh folder named kFolderName inside a private one, removed with its files.
-class WideFolder {
-public:
-    WideFolder() {
-        FParent = TempDirW() + L"vantro-wide-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                  std::to_wstring(++serial);
-        CreateDirectoryW(FParent.c_str(), nullptr);
-        FDir = FParent + L"\\" + kFolderName + L"\\";
-        CreateDirectoryW(FDir.c_str(), nullptr);
-    }
-    ~WideFolder() {
-        WIN32_FIND_DATAW found;
-        HANDLE h = FindFirstFileW((FDir + L"*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do DeleteFileW((FDir + found.cFileName).c_str());
-            while (FindNextFileW(h, &found));
-            FindClose(h);
-        }
-        RemoveDirectoryW(FDir.c_str());
-        RemoveDirectoryW(FParent.c_str());
-    }
-    const std::wstring& Dir() const { return FDir; }  // ends in "\"
-
-private:
-    static int serial;
-    std::wstring FParent, FDir;
-};
-int WideFolder::serial = 0;
-
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    CloseHandle(h);
-    return bytes;
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n = 0;
-    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
-
-// Holds a file open without sharing, as a backup tool or a virus scanner may.
-HANDLE Hold(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TStringList List(std::initializer_list<const char*> items) {
     TStringList l;
@@ -114,12 +55,12 @@ TEST(Cp932Boundary, TheProgramsTextsConvertBothWaysUnchanged) {
     // The program's own literals are those bytes.
     EXPECT_EQ(std::string("｢ﾒﾓ帳｣"), cases[0].bytes);
     // What code page 932 cannot hold becomes "?", one per character.
-    EXPECT_EQ(Cp932From(kFolderName), "Zo? ?t? ?");
+    EXPECT_EQ(Cp932From(kNameOutside932), "Zo? ?t? ?");
 }
 
 TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
-    WideFolder folder;
-    const std::wstring path = folder.Dir() + L"vantro.ini";
+    TempFolder folder(kNameOutside932);
+    const std::wstring path = folder.DirW() + L"vantro.ini";
     TIniGT ini(nullptr);
     ini.SetFileNameW(path);
     EXPECT_EQ(ini.FullPathW(), path);
@@ -127,47 +68,46 @@ TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
     // Nothing there yet: the defaults, and no file made by reading.
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", true));
     EXPECT_TRUE(ini.WaitUntilReadable(0));
-    EXPECT_EQ(ReadBytes(path), "<missing>");
+    EXPECT_FALSE(Exists(path));
 
     ini.WriteFlag("Target", "All", false);
     ini.WriteTextList("Target", "List", List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
     ini.WriteFlag("Pad", "NoBoth", false);
     // An ANSI file in code page 932 without a byte-order mark, line for line.
-    EXPECT_EQ(ReadBytes(path), kFirstRunFile);
+    EXPECT_EQ(testkit::ReadFileBytes(path), kFirstRunFile);
 
     // A file written by hand (or by an older version) in code page 932 reads back byte for byte.
-    ASSERT_TRUE(WriteBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表ソ｣\r\n[Pad]\r\nNoBoth=1\r\n"));
+    ASSERT_TRUE(testkit::WriteFileBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表ソ｣\r\n[Pad]\r\nNoBoth=1\r\n"));
     TStringList list;
     ini.ReadTextList("Target", "List", list);
     EXPECT_EQ(list, List({" ﾒﾓ帳 ", "表ソ"}));
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
     // Its other lines stay as they are when one value changes.
     ini.WriteText("Target", "List.1", "①～");
-    EXPECT_EQ(ReadBytes(path), "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢①～｣\r\n[Pad]\r\nNoBoth=1\r\n");
+    EXPECT_EQ(testkit::ReadFileBytes(path), "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢①～｣\r\n[Pad]\r\nNoBoth=1\r\n");
 }
 
 TEST(WidePath, TheExecutablesNameAndFolderAreKeptWhole) {
-    WideFolder folder;
-    const std::wstring exe = folder.Dir() + L"\uD55C.pad.exe";  // 한.pad.exe
-    vcl::IniGTModulePathHookW() = [exe] { return exe; };
+    TempFolder folder(kNameOutside932);
+    const std::wstring exe = folder.DirW() + L"\uD55C.pad.exe";  // 한.pad.exe
+    auto modulePath = testkit::MakeScopedHook(vcl::IniGTModulePathHookW(), [exe] { return exe; });
     TIniGT ini(nullptr);
     ini.SetLoading(true);
     ini.SetDefaultDir(vcl::ddApplication);
-    EXPECT_EQ(ini.FullPathW(), folder.Dir());  // the empty name: the directory itself
+    EXPECT_EQ(ini.FullPathW(), folder.DirW());  // the empty name: the directory itself
     ini.Loaded();
-    EXPECT_EQ(ini.FullPathW(), folder.Dir() + L"\uD55C.pad.ini");
+    EXPECT_EQ(ini.FullPathW(), folder.DirW() + L"\uD55C.pad.ini");
     EXPECT_EQ(ini.FileName(), "?.pad.ini");  // the name in code page 932, as far as it goes
     // A bare name in code page 932 goes beside the executable too.
     ini.SetFileName("表.ini");
-    EXPECT_EQ(ini.FullPathW(), folder.Dir() + L"\u8868.ini");
+    EXPECT_EQ(ini.FullPathW(), folder.DirW() + L"\u8868.ini");
     ini.WriteNumber("S", "n", 7);
-    EXPECT_EQ(ReadBytes(folder.Dir() + L"\u8868.ini"), "[S]\r\nn=7\r\n");
-    vcl::IniGTModulePathHookW() = nullptr;
+    EXPECT_EQ(testkit::ReadFileBytes(folder.DirW() + L"\u8868.ini"), "[S]\r\nn=7\r\n");
 }
 
 TEST(WidePath, AFailedWriteNamesThePath) {
-    WideFolder folder;
-    const std::wstring path = folder.Dir() + L"no such folder\\vantro.ini";
+    TempFolder folder(kNameOutside932);
+    const std::wstring path = folder.DirW() + L"no such folder\\vantro.ini";
     TIniGT ini(nullptr);
     ini.SetFileNameW(path);
     try {
@@ -181,15 +121,15 @@ TEST(WidePath, AFailedWriteNamesThePath) {
 }
 
 TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
-    WideFolder folder;
-    const std::wstring path = folder.Dir() + L"vantro.ini";
+    TempFolder folder(kNameOutside932);
+    const std::wstring path = folder.DirW() + L"vantro.ini";
     TIniGT ini(nullptr);
     ini.SetFileNameW(path);
-    ASSERT_TRUE(WriteBytes(path, "[Pad]\r\nNoBoth=1\r\n"));
+    ASSERT_TRUE(testkit::WriteFileBytes(path, "[Pad]\r\nNoBoth=1\r\n"));
     EXPECT_TRUE(ini.WaitUntilReadable(0));
 
-    HANDLE held = Hold(path);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    testkit::HeldFile held(path);
+    ASSERT_TRUE(held.Held());
     // The profile read cannot tell: it answers the default, as for a missing file.
     EXPECT_FALSE(ini.ReadFlag("Pad", "NoBoth", false));
     const ULONGLONG start = GetTickCount64();
@@ -197,9 +137,12 @@ TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
     EXPECT_GE(GetTickCount64() - start, 550u) << "it kept trying for the time it was given";
 
     // Let go while it waits: the file is read.
-    std::thread release([held] {
+    // The other program lets go a moment after the wait began (its own
+    // timing, not a wait of the test: the result is the same for any moment
+    // within the limit given).
+    std::thread release([&held] {
         Sleep(400);
-        CloseHandle(held);
+        held.Release();
     });
     EXPECT_TRUE(ini.WaitUntilReadable(10000));
     release.join();
@@ -212,8 +155,8 @@ TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
     // the closing bracket), a byte no character starts with, the NEC rows that
     // duplicate other codes, a trail byte 5C.
     const char* const texts[] = {"ab\x81", "\x81", "\xFF", "\xED\x40\x87\x9A", "表ソ", " ﾒﾓ帳 ", "｢｣", ""};
-    WideFolder folder;
-    const std::wstring mine = folder.Dir() + L"wide.ini";
+    TempFolder folder(kNameOutside932);
+    const std::wstring mine = folder.DirW() + L"wide.ini";
     TIniGT ini(nullptr);
     ini.SetFileNameW(mine);
     char temp[MAX_PATH] = "";
@@ -231,6 +174,6 @@ TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
         EXPECT_EQ(ini.ReadText("S", key, "default"), vcl::ini::Unbracketed(back)) << key;
     }
     std::wstring referenceW = WideFrom932(reference);
-    EXPECT_EQ(ReadBytes(mine), ReadBytes(referenceW));
+    EXPECT_EQ(testkit::ReadFileBytes(mine), testkit::ReadFileBytes(referenceW));
     DeleteFileA(reference.c_str());
 }

@@ -25,14 +25,6 @@ namespace {
 // record carries an icon handle) and refuses it when `refuse` says so.
 class Shell {
 public:
-    Shell() {
-        platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
-            const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
-            requests.push_back(std::string(op) + " " + std::to_string(d->uID) + (d->hIcon ? " icon" : " none"));
-            return (refuse && refuse(m)) ? FALSE : TRUE;
-        };
-    }
-    ~Shell() { platform::hooks().shellNotifyIcon = nullptr; }
     int Count(const std::string& request) const {
         int n = 0;
         for (const std::string& r : requests) n += r == request;
@@ -40,6 +32,14 @@ public:
     }
     Strings requests;
     std::function<bool(DWORD)> refuse;
+
+private:
+    testkit::ScopedHook<std::function<BOOL(DWORD, NOTIFYICONDATAA*)>> FHook{
+        platform::hooks().shellNotifyIcon, [this](DWORD m, NOTIFYICONDATAA* d) {
+            const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
+            requests.push_back(std::string(op) + " " + std::to_string(d->uID) + (d->hIcon ? " icon" : " none"));
+            return (refuse && refuse(m)) ? FALSE : TRUE;
+        }};
 };
 
 bool Adds(DWORD m) { return m == NIM_ADD; }
@@ -56,9 +56,7 @@ protected:
     void SetUp() override {
         testkit::App();
         ASSERT_TRUE(TrayIDList().empty());
-        platform::hooks().setForegroundWindow = [](HWND) { return TRUE; };
     }
-    void TearDown() override { platform::hooks().setForegroundWindow = nullptr; }
 
     // A tray read from a layout, as a form loads its components.
     TTaskTray* Load(LayoutForm& owner) {
@@ -81,6 +79,8 @@ protected:
         SendMessageA(NotifyWindow()->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     }
 
+    testkit::ScopedHook<std::function<BOOL(HWND)>> noForeground{platform::hooks().setForegroundWindow,
+                                                                [](HWND) { return TRUE; }};
     Shell shell;
     LayoutForm form;
     testkit::MessageBoxRecorder boxes;
@@ -107,19 +107,20 @@ TEST_F(TrayTrouble, AnAddRefusedWhileLoadingIsRetriedQuietlyUntilTheShellTakesIt
     EXPECT_GE(refusedAtLoad, 1);
 
     // The next quiet attempt is refused as well: no message, still pending.
-    ASSERT_TRUE(testkit::WaitFor([&] { return shell.Count("add 1 icon") > refusedAtLoad; }, 15000));
-    testkit::Pump(50);
+    // (Counted inside the retry's handling, which is over when the wait sees it.)
+    ASSERT_TRUE(testkit::WaitFor([&] { return shell.Count("add 1 icon") > refusedAtLoad; }, "a quiet retry of the add"));
     EXPECT_FALSE(t->InTray());
     EXPECT_TRUE(boxes.boxes.empty());
 
     // The shell is up: a later attempt adds the icon.
     shell.refuse = nullptr;
-    EXPECT_TRUE(testkit::WaitFor([&] { return t->InTray(); }, 15000));
+    EXPECT_TRUE(testkit::WaitFor([&] { return t->InTray(); }, "the icon added by a later retry"));
     EXPECT_FALSE(t->AddPending());
     EXPECT_TRUE(boxes.boxes.empty());
-    // No more attempts once it is there.
+    // No more attempts once it is there: the loop ran, timers included, for
+    // two retry intervals, in which a retry still planned would have come.
     const size_t sent = shell.requests.size();
-    testkit::Pump(static_cast<int>(TrayRetryIntervalMs) + 500);
+    testkit::LetTimersRun(2, TrayRetryIntervalMs);
     EXPECT_EQ(shell.requests.size(), sent);
     delete t;
     EXPECT_EQ(shell.requests.back(), "del 1 icon");
@@ -197,8 +198,10 @@ TEST_F(TrayTrouble, AMouseHandlerThatFreesTheTraysOwnerEndsTheDispatch) {
             delete owner;
         };
         PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, press);
-        EXPECT_TRUE(testkit::WaitFor([&] { return NotifyWindow() == nullptr; }, 3000));
-        testkit::Pump(200);
+        // The window goes once the dispatch is over, which is where a menu
+        // would have been opened.
+        EXPECT_TRUE(testkit::WaitFor([&] { return NotifyWindow() == nullptr; },
+                                     "the notification window gone after the callback"));
         EXPECT_EQ(log, Strings{"down"}) << press;
         EXPECT_TRUE(TrayIDList().empty());
         log.clear();

@@ -1,7 +1,5 @@
 #include "tests/support/blackbox.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "pad/PadLayout.h"
@@ -9,33 +7,73 @@
 
 namespace testkit {
 
-VantroProcess::VantroProcess() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    std::ostringstream dir;
-    dir << temp << "vantro-bb-" << GetCurrentProcessId() << "-" << ++serial << "\\";
-    FDir = dir.str();
-    CreateDirectoryA(FDir.c_str(), nullptr);
-    DeleteFileA(IniPath().c_str());
-    CopyFileA((ExeDir() + "vantro.exe").c_str(), (FDir + "vantro.exe").c_str(), FALSE);
+const wchar_t kNameOutside932[] = L"Zo\u00EB \u00E9t\u00E9 \uD55C";
+
+std::wstring Wide(const std::string& cp932) {
+    const int n = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    if (n > 0) MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), &w[0], n);
+    return w;
 }
 
-VantroProcess::~VantroProcess() {
-    Kill();
-    DeleteFileA((FDir + "vantro.exe").c_str());
-    DeleteFileA(IniPath().c_str());
-    RemoveDirectoryA(FDir.c_str());
+std::string Narrow(const std::wstring& wide) {
+    const int n = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    if (n > 0)
+        WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &s[0], n, nullptr, nullptr);
+    return s;
 }
+
+TempFolder::TempFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    static int serial = 0;
+    FParent = std::wstring(temp) + L"vantro-bb-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++serial) + L"\\";
+    CreateDirectoryW(FParent.c_str(), nullptr);
+    FDir = FParent;
+    if (!name.empty()) {
+        FDir += name + L"\\";
+        CreateDirectoryW(FDir.c_str(), nullptr);
+    }
+}
+
+TempFolder::~TempFolder() {
+    for (const std::wstring& dir : {FDir, FParent}) {
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((dir + L"*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + found.cFileName).c_str());
+            while (FindNextFileW(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryW(dir.c_str());
+    }
+}
+
+VantroProcess::VantroProcess(const std::wstring& folderName) : FFolder(folderName) {
+    FCopied = CopyFileW(Wide(ExeDir() + "vantro.exe").c_str(), (FFolder.DirW() + L"vantro.exe").c_str(), FALSE) != 0;
+}
+
+VantroProcess::~VantroProcess() { Kill(); }
 
 bool VantroProcess::Start() {
-    std::string cmd = "\"" + FDir + "vantro.exe\"";
-    STARTUPINFOA si{};
+    Kill();
+    std::wstring cmd = L"\"" + FFolder.DirW() + L"vantro.exe\"";
+    STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FDir.c_str(), &si, &FPi)) return false;
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FFolder.DirW().c_str(), &si, &FPi))
+        return false;
     // Until its start-up is over the program may still take the foreground.
     WaitForInputIdle(FPi.hProcess, kLimitMs);
     return true;
+}
+
+DWORD VantroProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (FPi.hProcess) GetExitCodeProcess(FPi.hProcess, &code);
+    return code;
 }
 
 bool VantroProcess::Running() const {
@@ -123,22 +161,24 @@ HWND VantroProcess::Pad() {
     return WaitExit();
 }
 
-std::string VantroProcess::MessageBoxText(HWND* box) const {
+std::wstring VantroProcess::MessageBoxTextW(HWND* box) const {
     for (HWND w : Windows("#32770")) {
         if (!IsWindowVisible(w)) continue;
         if (box) *box = w;
-        std::string text;
+        std::wstring text;
         // The message is the static control that is not the icon.
         for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            char cls[32] = "", buf[1024] = "";
-            GetClassNameA(c, cls, sizeof cls);
-            GetWindowTextA(c, buf, sizeof buf);
-            if (lstrcmpiA(cls, "Static") == 0 && buf[0]) text = buf;
+            wchar_t cls[32] = L"", buf[1024] = L"";
+            GetClassNameW(c, cls, 32);
+            GetWindowTextW(c, buf, 1024);
+            if (lstrcmpiW(cls, L"Static") == 0 && buf[0]) text = buf;
         }
         return text;
     }
-    return "";
+    return L"";
 }
+
+std::string VantroProcess::MessageBoxText(HWND* box) const { return Narrow(MessageBoxTextW(box)); }
 
 void VantroProcess::Kill() {
     if (!FPi.hProcess) return;
@@ -315,15 +355,37 @@ LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "";
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
+    return bytes;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return static_cast<bool>(out);
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(Wide(path)); }
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) { return WriteFileBytes(Wide(path), bytes); }
+
+HeldFile::HeldFile(const std::wstring& path)
+    : FHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+void HeldFile::Release() {
+    HANDLE h = InterlockedExchangePointer(&FHandle, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
 } // namespace testkit

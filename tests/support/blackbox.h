@@ -13,17 +13,47 @@
 
 namespace testkit {
 
+// A folder name that code page 932 cannot hold ("Zoë été 한": ë and é have no
+// code page 932 form, nor has the Hangul syllable).
+extern const wchar_t kNameOutside932[];
+
+// Code page 932 text in UTF-16, and back ("?" for what the code page lacks).
+std::wstring Wide(const std::string& cp932);
+std::string Narrow(const std::wstring& wide);
+
+// A new private folder under the temp folder; with `name`, a folder of that
+// name inside it, which is then the one offered. Removed with its files.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& name = L"");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // Both end in a backslash; the code page 932 form only as far as it goes.
+    const std::wstring& DirW() const { return FDir; }
+    std::string Dir() const { return Narrow(FDir); }
+
+private:
+    std::wstring FParent, FDir;
+};
+
 class VantroProcess {
 public:
-    // Copies vantro.exe into a new folder under the temp folder.
-    VantroProcess();
+    // Copies vantro.exe into a new folder under the temp folder; with
+    // `folderName`, into a folder of that name inside it.
+    explicit VantroProcess(const std::wstring& folderName = L"");
     ~VantroProcess();
     VantroProcess(const VantroProcess&) = delete;
     VantroProcess& operator=(const VantroProcess&) = delete;
 
-    const std::string& Dir() const { return FDir; }
-    std::string IniPath() const { return FDir + "vantro.ini"; }
+    std::string Dir() const { return FFolder.Dir(); }
+    std::string IniPath() const { return Dir() + "vantro.ini"; }
+    std::wstring IniPathW() const { return FFolder.DirW() + L"vantro.ini"; }
+    // False when the copy of vantro.exe failed.
+    bool Copied() const { return FCopied; }
 
+    // Starts the copy (with CreateProcessW, in its own folder). It may be
+    // started again once the last run has ended.
     bool Start();
     // The pad window of the process (class TVTform), waiting for it.
     HWND Pad();
@@ -44,10 +74,15 @@ public:
     HWND Form(const char* className) const;
     // The text of the first message box of the process, or "" when none is open.
     std::string MessageBoxText(HWND* box = nullptr) const;
+    // The same in UTF-16, for a text code page 932 cannot hold (a path).
+    std::wstring MessageBoxTextW(HWND* box = nullptr) const;
+    // The exit code of the last run (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const;
     void Kill();
 
 private:
-    std::string FDir;
+    TempFolder FFolder;
+    bool FCopied = false;
     PROCESS_INFORMATION FPi{};
 };
 
@@ -116,6 +151,25 @@ protected:
 
 // The whole content of a file, or "" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// Holds a file open without sharing, as a backup tool or a virus scanner may,
+// until Release or the end of the scope. Reads and writes by others fail meanwhile.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path);
+    explicit HeldFile(const std::string& path) : HeldFile(Wide(path)) {}
+    ~HeldFile() { Release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return FHandle != INVALID_HANDLE_VALUE; }
+    // Lets go of the file (from any thread).
+    void Release();
+
+private:
+    HANDLE FHandle;
+};
 
 } // namespace testkit

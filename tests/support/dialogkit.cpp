@@ -6,6 +6,7 @@
 
 #include "dialogs/ListEdit.h"
 #include "dialogs/TitleSet.h"
+#include "framework/Dialogs.h"
 #include "tests/support/testkit.h"
 
 namespace dialogkit {
@@ -41,6 +42,24 @@ void Retry(const std::function<bool()>& ready, const std::function<void()>& fn, 
 void WhenReady(const std::function<bool()>& ready, const std::function<void()>& fn, const std::string& what,
                const std::function<void()>& giveUp) {
     Retry(ready, fn, what, giveUp, GetTickCount());
+}
+
+void AnswerInputQuery(const char* caption, const std::function<void(HWND)>& answer) {
+    const std::string title = caption;
+    auto query = [title] { return FindWindowA(InputQueryClassName, title.c_str()); };
+    WhenReady([=] { return query() && IsWindowVisible(query()); },
+              [=] {
+                  HWND q = query();
+                  EXPECT_TRUE(BringToFront(q));
+                  PumpApp();
+                  answer(q);
+                  // A failed step must not leave the query open.
+                  if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
+              },
+              "the query \"" + title + "\"",
+              [=] {
+                  if (HWND q = query()) PostMessageA(q, WM_CLOSE, 0, 0);
+              });
 }
 
 ::testing::AssertionResult BringToFront(HWND wnd) { return testkit::ActivateAndSettle(wnd, [] { PumpApp(); }); }

@@ -24,6 +24,10 @@ using Strings = std::vector<std::string>;
 // a failure naming `what` after the wait limit.
 void WhenReady(const std::function<bool()>& ready, const std::function<void()>& fn,
                const std::string& what = "the awaited window", const std::function<void()>& giveUp = nullptr);
+// Runs `answer` on the next input query titled `caption` once it is shown and
+// in the foreground (from its own modal loop); closes the query afterwards if
+// `answer` left it open, or if it never came.
+void AnswerInputQuery(const char* caption, const std::function<void(HWND)>& answer);
 // Brings a window of this thread to the foreground, asking again now and then.
 ::testing::AssertionResult BringToFront(HWND wnd);
 // Handles the waiting messages through the application, which hands Tab,
