@@ -194,6 +194,7 @@ KeyRecorder::KeyRecorder() {
     platform::hooks().keybdEvent = [this](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
         events.push_back(Event{vk, flags, scan, extra});
         ::keybd_event(vk, scan, flags, extra);
+        heldAfter.push_back(KeyHeld(vk));
     };
 }
 
@@ -220,6 +221,11 @@ void ReleaseModifiers() {
 }
 
 bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+bool EnsureHeld(int vk) {
+    if (!KeyHeld(vk)) keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    return KeyHeld(vk);
+}
 
 MOUSEINPUT MouseAt(POINT screen, DWORD flags) {
     const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;

@@ -79,7 +79,14 @@ public:
     KeyRecorder();
     ~KeyRecorder();
     std::vector<Event> events;
+    // For each event, whether the key was held just after it went out: what the
+    // system made of it before Wine's next re-read of the keyboard (see ProbeDown).
+    std::vector<bool> heldAfter;
 };
+// Holds `vk` again when Wine dropped it after the program pressed it (a re-read
+// of the keyboard from X, which knows nothing of injected keys), so that a test
+// of its release starts from a held key; true when it is held.
+bool EnsureHeld(int vk);
 void PrintTo(const KeyRecorder::Event& e, std::ostream* os);
 
 // Records message boxes shown through the seam instead of showing them.
