@@ -34,7 +34,11 @@ void AnswerQuery(const char* caption, const std::function<void(HWND)>& answer) {
         EXPECT_TRUE(BringToFront(q));
         PumpApp();
         answer(q);
-        if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0); // a failed step must not leave it open
+        // A failed step must not leave it open: closed if it is still there once
+        // its loop has had the answer (which ends the loop before any timer).
+        WhenReady([] { return true; }, [q] {
+            if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
+        });
     }, std::string("the query \"") + caption + "\"", [=] {
         if (HWND q = query()) PostMessageA(q, WM_CLOSE, 0, 0);
     });
