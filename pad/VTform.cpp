@@ -21,7 +21,7 @@ namespace {
 // Titles on which the pad neither docks nor hides: the application's title,
 // which also starts the title of the pad's about box, and "Target Listの編集",
 // a title that no window of this program has (the settings dialog is titled
-// " 各種設定"; the poll is off while it is open), kept from the original list.
+// " 各種設定"; the poll is off while it is open), kept on the list all the same.
 const char* const kOwnTitles[] = {"Vantro Pad", "Target Listの編集"};
 // Help windows: the pad hides on them.
 const char* const kHelpTitles[] = {"ﾍﾙﾌﾟ作成者", "Vantroとは"};

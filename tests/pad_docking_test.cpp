@@ -251,7 +251,7 @@ TEST_F(PadDocking, HiddenForegroundTargetDoesNotDock) {
 TEST_F(PadDocking, OwnWindowsLeaveThePadAsItIs) {
     Window target(kFileManager);
     // The about box's title starts with the application's title; the second
-    // is the settings dialog's title of the original program, still on the list.
+    // is a title no window of this program has, still on the list.
     for (const char* title : {"Vantro Pad のﾊﾞｰｼﾞｮﾝ情報", "Target Listの編集"}) {
         SCOPED_TRACE(title);
         DockAndCheck(target);
