@@ -194,6 +194,12 @@ KeyRecorder::KeyRecorder() {
     platform::hooks().keybdEvent = [this](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
         events.push_back(Event{vk, flags, scan, extra});
         ::keybd_event(vk, scan, flags, extra);
+        // Wine answers "not held" from a cache for up to 50 ms: ask until the
+        // answer is the one the event should give, without handling messages
+        // (so no re-read of the keyboard can come between), for a second at most.
+        const bool down = !(flags & KEYEVENTF_KEYUP);
+        const DWORD start = GetTickCount();
+        while (KeyHeld(vk) != down && GetTickCount() - start < 1000) Sleep(1);
         heldAfter.push_back(KeyHeld(vk));
     };
 }
