@@ -49,8 +49,9 @@ cmake --build "$build" -j "${VANTRO_JOBS:-$(nproc)}"
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
-echo "native-tests: unit test"
+echo "native-tests: unit tests"
 "$build/inirules_test"
+"$build/targettext_test"
 
 echo "native-tests: fuzzing for ${seconds} s"
 corpus="$build/corpus"
