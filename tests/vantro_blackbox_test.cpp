@@ -33,20 +33,6 @@ TEST_F(Vantro, DocksFollowsLatchesAndHidesUnderRealInput) {
     EXPECT_TRUE(proc.WaitDockedOn(target.hwnd()));
     EXPECT_EQ(PadRect().right - PadRect().left, before.right - before.left);
 
-    // Whether SHIFT's caption shows red on the screen (the pad is always on
-    // top, so nothing covers it).
-    auto shiftRed = [&] {
-        const RECT p = PadRect();
-        const POINT s = ShiftButton();
-        const int reach = p.bottom - p.top;
-        HDC dc = GetDC(nullptr);
-        bool red = false;
-        for (int y = p.top; y < p.bottom && !red; ++y)
-            for (int x = s.x - reach; x < s.x + reach && !red; ++x) red = GetPixel(dc, x, y) == RGB(255, 0, 0);
-        ReleaseDC(nullptr, dc);
-        return red;
-    };
-
     // SHIFT holds the key system-wide and hands the foreground back.
     KeyHook hook;
     testkit::ClickAt(ShiftButton());
@@ -72,7 +58,7 @@ TEST_F(Vantro, DocksFollowsLatchesAndHidesUnderRealInput) {
     // raised (no red left in its caption) and the next click latches anew;
     // otherwise the next click releases the key.
     const bool held = testkit::KeyHeld(VK_SHIFT);
-    if (!held) EXPECT_TRUE(testkit::WaitFor([&] { return !shiftRed(); }, "SHIFT raised once Shift is gone"));
+    if (!held) EXPECT_TRUE(testkit::WaitFor([&] { return !ShiftShowsLatched(); }, "SHIFT raised once Shift is gone"));
     hook.events.clear();
     testkit::ClickAt(ShiftButton());
     ASSERT_TRUE(testkit::WaitFor([&] { return !hook.For(VK_SHIFT).empty(); }, "a Shift event"));

@@ -146,11 +146,18 @@ TEST_F(Commands, TheContextMenuLeavesTheDockedPadAndItsLatchAlone) {
     EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); },
                                  "the foreground back on the target", testkit::Foreground));
     EXPECT_TRUE(proc.WaitDockedOn(target.hwnd()));
-    // The latch is still down: the next click on SHIFT lets go of the key, and
-    // that key-up is the only Shift event since the menu opened.
+    // The menu sent no Shift event. The latch is still down while Shift is
+    // held, and the next click on SHIFT lets go of the key. Wine may have let
+    // go of Shift itself meanwhile (it re-reads the keyboard from the X server
+    // on focus changes); the pad then shows SHIFT raised, and the next click
+    // latches anew.
+    EXPECT_TRUE(hook.For(VK_SHIFT).empty());
+    const bool held = testkit::KeyHeld(VK_SHIFT);
+    RecordProperty("shift_held_after_menu", held ? "yes" : "no");
+    if (!held) EXPECT_TRUE(testkit::WaitFor([&] { return !ShiftShowsLatched(); }, "SHIFT raised once Shift is gone"));
     testkit::ClickAt(ShiftButton());
     EXPECT_TRUE(testkit::WaitFor([&] { return !hook.For(VK_SHIFT).empty(); }, "a Shift event"));
-    EXPECT_EQ(hook.For(VK_SHIFT), std::vector<bool>{true});
+    EXPECT_EQ(hook.For(VK_SHIFT), std::vector<bool>{!held});
     EXPECT_TRUE(proc.Close());
 }
 

@@ -235,6 +235,18 @@ POINT VantroTest::ShiftButton() const {
     return POINT{r.left + l.shiftLeft + l.buttonWidth / 2, (r.top + r.bottom) / 2};
 }
 
+bool VantroTest::ShiftShowsLatched() const {
+    const RECT p = PadRect();
+    const vcl::PadLayout l = LayoutOf(p.right - p.left);
+    HDC dc = GetDC(nullptr);
+    bool red = false;
+    for (int y = p.top; y < p.bottom && !red; ++y)
+        for (int x = p.left + l.shiftLeft; x < p.left + l.shiftLeft + l.buttonWidth && !red; ++x)
+            red = GetPixel(dc, x, y) == RGB(255, 0, 0);
+    ReleaseDC(nullptr, dc);
+    return red;
+}
+
 POINT VantroTest::CtrlButton() const {
     const RECT r = PadRect();
     const vcl::PadLayout l = LayoutOf(r.right - r.left);

@@ -123,6 +123,9 @@ protected:
     // Points on the docked pad, found with the pad's layout for its measured width.
     POINT NameLabel() const;
     POINT ShiftButton() const;
+    // Whether SHIFT's caption shows red (latched) on the screen; the pad is
+    // always on top, so nothing covers it.
+    bool ShiftShowsLatched() const;
     POINT CtrlButton() const;
 
     HWND Settings() const { return proc.Form("TEditForm"); }
