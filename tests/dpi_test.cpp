@@ -114,14 +114,8 @@ TEST_F(ScaledDialogs, AddTargetDialogScalesItsClientAreaControlsAndFonts) {
 TEST(ScaledInputQuery, IsLaidOutInDialogUnitsOfItsScaledFont) {
     testkit::App();
     // Dialog units measured independently from the scaled font.
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(S(-12), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE s{};
-    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
+    const SIZE s = testkit::MeasureText("ＭＳ Ｐゴシック", S(-12), FW_NORMAL, SHIFTJIS_CHARSET,
+                                        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     auto X = [&](int n) { return static_cast<LONG>(MulDiv(n, s.cx / 52, 4)); };
     auto Y = [&](int n) { return static_cast<LONG>(MulDiv(n, s.cy, 8)); };
 

@@ -425,14 +425,8 @@ TEST(InputQueryDialog, IsLaidOutInDialogUnitsWithTheTextSelected) {
     // pixels here: a dialog unit is 7/4 pixels across and 13/8 down, rounded. The sizes
     // below are the dialog's (180 x 63 units, the edit at 8,19 and 164 wide,
     // the buttons 50 x 14 at 38,41 and 92,41) in those pixels.
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE s{};
-    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
+    const SIZE s = testkit::MeasureText("ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET,
+                                        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     ASSERT_EQ(s.cx / 52, 7) << "another font: the pixel sizes below do not apply";
     ASSERT_EQ(s.cy, 13) << "another font: the pixel sizes below do not apply";
     std::string value = "some text";

@@ -77,14 +77,7 @@ protected:
 TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
     const int h = GetSystemMetrics(SM_CYCAPTION);
     // "Vantro" measured independently in the name label's font (bold Arial).
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(h - 2, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, "Vantro", 6, &size);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
+    const SIZE size = testkit::MeasureText("Arial", h - 2, FW_BOLD, DEFAULT_CHARSET, "Vantro");
     // The auto-sized label fitted itself to its font before it was measured.
     EXPECT_EQ(pad->NameLabel->Width(), size.cx);
 

@@ -54,20 +54,9 @@ TEST_F(Vantro, DocksFollowsLatchesAndHidesUnderRealInput) {
     RecordProperty("target_click_had_MK_SHIFT", carried ? "yes" : "no");
     printf("the target's click after the latch %s MK_SHIFT\n", carried ? "carried" : "did not carry");
 
-    // Wine may have let go of Shift on that click. The pad then shows SHIFT
-    // raised (no red left in its caption) and the next click latches anew;
-    // otherwise the next click releases the key.
-    const bool held = testkit::KeyHeld(VK_SHIFT);
-    if (!held) EXPECT_TRUE(testkit::WaitFor([&] { return !ShiftShowsLatched(); }, "SHIFT raised once Shift is gone"));
-    hook.events.clear();
-    testkit::ClickAt(ShiftButton());
-    ASSERT_TRUE(testkit::WaitFor([&] { return !hook.For(VK_SHIFT).empty(); }, "a Shift event"));
-    if (held) {
-        EXPECT_EQ(hook.For(VK_SHIFT), std::vector<bool>{true}) << "one key-up for Shift";
-        EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
-    } else {
-        EXPECT_EQ(hook.For(VK_SHIFT), std::vector<bool>{false}) << "a new latch: one key-down for Shift";
-    }
+    // Wine may have let go of Shift on that click; the pad then shows SHIFT
+    // raised, the next click latches anew and the one after lets go.
+    ExpectNextLatchClickReleases(hook);
 
     Window other("無題 - メモ帳", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 400, 350, 600});
     ASSERT_TRUE(other.Activate());

@@ -123,9 +123,11 @@ protected:
     // Points on the docked pad, found with the pad's layout for its measured width.
     POINT NameLabel() const;
     POINT ShiftButton() const;
-    // Whether SHIFT's caption shows red (latched) on the screen; the pad is
-    // always on top, so nothing covers it.
-    bool ShiftShowsLatched() const;
+    // With SHIFT latched: clicks on SHIFT until one lets go of the key, and
+    // checks that it takes one click, or two when Wine let go of Shift by
+    // itself and the pad raised SHIFT (the first then latches anew); each
+    // click sends exactly one Shift event, and Shift is up at the end.
+    void ExpectNextLatchClickReleases(KeyHook& hook);
     POINT CtrlButton() const;
 
     HWND Settings() const { return proc.Form("TEditForm"); }

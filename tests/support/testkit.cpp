@@ -196,10 +196,11 @@ KeyRecorder::KeyRecorder() {
         ::keybd_event(vk, scan, flags, extra);
         // Wine answers "not held" from a cache for up to 50 ms: ask until the
         // answer is the one the event should give, without handling messages
-        // (so no re-read of the keyboard can come between), for a second at most.
+        // (so no re-read of the keyboard can come between), within the wait limit
+        // (a loaded machine can keep Wine's server from answering for a while).
         const bool down = !(flags & KEYEVENTF_KEYUP);
         const DWORD start = GetTickCount();
-        while (KeyHeld(vk) != down && GetTickCount() - start < 1000) Sleep(1);
+        while (KeyHeld(vk) != down && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) Sleep(1);
         heldAfter.push_back(KeyHeld(vk));
     };
 }
@@ -411,6 +412,18 @@ CaptionBar MeasureCaption(HWND wnd) {
         }
     }
     return bar;
+}
+
+SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, charset, 0, 0, 0, 0, face);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return size;
 }
 
 } // namespace testkit

@@ -173,6 +173,10 @@ private:
     DWORD* FBits = nullptr;
 };
 
+// The size of `text` in a font the test makes itself (face, height as for
+// CreateFont, weight, character set): a measurement independent of the program's fonts.
+SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const std::string& text);
+
 // Folder of the running test program, ending in a backslash.
 std::string ExeDir();
 
