@@ -10,9 +10,18 @@ Hooks& hooks() {
     return h;
 }
 
-void KeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
-    if (hooks().keybdEvent) hooks().keybdEvent(vk, scan, flags, extra);
-    else ::keybd_event(vk, scan, flags, extra);
+UINT SendKey(WORD vk, DWORD flags) {
+    if (hooks().sendKey) return hooks().sendKey(vk, flags);
+    return SendKeyToSystem(vk, flags);
+}
+
+UINT SendKeyToSystem(WORD vk, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = flags;
+    input.ki.dwExtraInfo = kPadKeyMark;
+    return ::SendInput(1, &input, sizeof input);
 }
 
 BOOL SetForeground(HWND wnd) {
@@ -90,18 +99,24 @@ BOOL UnregisterSessionNotification(HWND wnd) {
     return ::WTSUnRegisterSessionNotification(wnd);
 }
 
-ProcessElevation QueryProcessElevation(DWORD pid) {
-    if (hooks().processElevation) return hooks().processElevation(pid);
-    ProcessElevation result;
+ProcessIntegrity QueryProcessIntegrity(DWORD pid) {
+    if (hooks().processIntegrity) return hooks().processIntegrity(pid);
+    ProcessIntegrity result;
     HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process) return result;
     HANDLE token = nullptr;
     if (::OpenProcessToken(process, TOKEN_QUERY, &token)) {
-        TOKEN_ELEVATION elevation{};
+        // The label is a SID whose last sub-authority is the level.
+        alignas(TOKEN_MANDATORY_LABEL) BYTE buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
         DWORD size = 0;
-        if (::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) {
-            result.opened = true;
-            result.elevated = elevation.TokenIsElevated != 0;
+        if (::GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &size)) {
+            const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer);
+            const PSID sid = label->Label.Sid;
+            const UCHAR count = *::GetSidSubAuthorityCount(sid);
+            if (::IsValidSid(sid) && count > 0) {
+                result.opened = true;
+                result.level = *::GetSidSubAuthority(sid, count - 1u);
+            }
         }
         ::CloseHandle(token);
     }

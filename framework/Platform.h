@@ -1,6 +1,6 @@
 // The one narrow seam for effects that reach beyond the program: synthesized
 // key events, foreground changes, message boxes, notification-area icons, the
-// low-level keyboard hook, session notifications and process elevation.
+// low-level keyboard hook, session notifications and process integrity levels.
 // The program calls these wrappers; a test may install a hook to watch (and
 // still forward) every call.
 #pragma once
@@ -12,15 +12,25 @@
 
 namespace platform {
 
-// What can be learnt about a process's elevation: `opened` is false when the
-// process or its token could not be opened, and `elevated` is then meaningless.
-struct ProcessElevation {
+// What can be learnt about a process's rights: `opened` is false when the
+// process or its token could not be opened, and `level` is then meaningless.
+// `level` is the integrity level of its token (SECURITY_MANDATORY_*_RID:
+// medium 0x2000 for an ordinary program, high 0x3000 for one run as
+// administrator). Windows keeps input from reaching a window of a process at a
+// higher level than the sender's.
+struct ProcessIntegrity {
     bool opened = false;
-    bool elevated = false;
+    DWORD level = 0;
 };
 
+// The mark every key event of the pad carries (its dwExtraInfo), so that the
+// pad's keyboard watch tells the pad's own events from every other program's.
+constexpr ULONG_PTR kPadKeyMark = 0x56504144;
+
 struct Hooks {
-    std::function<void(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra)> keybdEvent;
+    // One synthesized key event (SendInput); returns the number of events the
+    // system took, 0 when it refused.
+    std::function<UINT(WORD vk, DWORD flags)> sendKey;
     std::function<BOOL(HWND wnd)> setForegroundWindow;
     std::function<int(HWND owner, const char* text, const char* caption, UINT type)> messageBox;
     // Message boxes whose text may hold characters code page 932 cannot (a
@@ -41,8 +51,8 @@ struct Hooks {
     // its counterpart).
     std::function<BOOL(HWND wnd, DWORD flags)> registerSessionNotification;
     std::function<BOOL(HWND wnd)> unregisterSessionNotification;
-    // Whether a process runs elevated (its token's TokenElevation).
-    std::function<ProcessElevation(DWORD pid)> processElevation;
+    // The integrity level of a process (its token's TokenIntegrityLevel).
+    std::function<ProcessIntegrity(DWORD pid)> processIntegrity;
     // Whether the modifier key is down for the system (GetAsyncKeyState).
     std::function<bool(int vk)> keyDown;
 };
@@ -50,7 +60,13 @@ struct Hooks {
 // The installed hooks; an empty hook means the real call.
 Hooks& hooks();
 
-void KeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra);
+// One key event for `vk` (KEYEVENTF_KEYUP in `flags` for a release), sent with
+// SendInput and marked kPadKeyMark. Returns the number of events the system
+// took: 0 when it refused them (input blocked, or another program's window of a
+// higher integrity level has the input: Windows does not always say so).
+UINT SendKey(WORD vk, DWORD flags);
+// The same without the hook: what SendKey does for real.
+UINT SendKeyToSystem(WORD vk, DWORD flags);
 BOOL SetForeground(HWND wnd);
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // A message box with a UTF-16 text and caption (MessageBoxW).
@@ -70,8 +86,8 @@ BOOL UnhookKeyboard(HHOOK hook);
 BOOL RegisterSessionNotification(HWND wnd, DWORD flags);
 BOOL UnregisterSessionNotification(HWND wnd);
 // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION) + OpenProcessToken +
-// GetTokenInformation(TokenElevation).
-ProcessElevation QueryProcessElevation(DWORD pid);
+// GetTokenInformation(TokenIntegrityLevel).
+ProcessIntegrity QueryProcessIntegrity(DWORD pid);
 // Bit 15 of GetAsyncKeyState.
 bool KeyDown(int vk);
 

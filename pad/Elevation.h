@@ -1,6 +1,7 @@
 // Windows keeps the input of a process from reaching the windows of a process
-// that runs with higher rights: keys the pad holds never reach a target that
-// runs as administrator while the pad does not.
+// that runs at a higher integrity level: keys the pad holds never reach a
+// target that runs as administrator (or above medium in any other way) while
+// the pad does not.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +12,16 @@
 
 namespace vcl {
 
-// Whether keys the pad sends cannot reach a target. A target running elevated
-// cannot receive them unless the pad is elevated too; a target whose process
-// cannot even be opened for a query counts as elevated only when the pad is
-// not (an elevated pad can open any process of the session that is not
-// protected, and its keys reach every window anyway).
-bool TargetRefusesKeys(const platform::ProcessElevation& target, const platform::ProcessElevation& self);
+// Whether keys the pad sends cannot reach a target. They cannot when the
+// target's integrity level is above the pad's. A target whose process cannot
+// even be opened for a query (another user's, a protected one) counts as
+// unreachable unless the pad itself runs at high level or above (then it can
+// open any process of the session that is not protected, and its keys reach
+// every window anyway). A pad whose own level is unknown counts as medium.
+bool TargetRefusesKeys(const platform::ProcessIntegrity& target, const platform::ProcessIntegrity& self);
 
 // The same question for the process that owns `wnd`, asked through the
-// platform seam.
+// platform seam. No window (nothing has the input) refuses nothing.
 bool WindowRefusesKeys(HWND wnd);
 
 // The pad's hint while its target cannot receive the keys.

@@ -1,13 +1,14 @@
 #include "pad/KeyWatch.h"
 
+#include <atomic>
+
 #include "framework/Platform.h"
 
 namespace vcl {
 
-Latch LatchEndedByKey(WPARAM message, DWORD vkCode, DWORD flags, bool otherSideDown) {
-    if (message != WM_KEYUP && message != WM_SYSKEYUP) return Latch::None;
-    if (flags & LLKHF_INJECTED) return Latch::None;
-    if (otherSideDown) return Latch::None;
+namespace {
+
+Latch LatchOf(DWORD vkCode) {
     switch (vkCode) {
     case VK_SHIFT:
     case VK_LSHIFT:
@@ -17,6 +18,28 @@ Latch LatchEndedByKey(WPARAM message, DWORD vkCode, DWORD flags, bool otherSideD
     case VK_RCONTROL: return Latch::Ctrl;
     default: return Latch::None;
     }
+}
+
+// The active watch. Written by the GUI thread (start and stop), read by the
+// hook's thread and by the ways out of the program.
+std::atomic<KeyWatch*> gActive{nullptr};
+
+// How long a stop waits for the hook's thread to end.
+constexpr DWORD kStopWait = 2000;
+
+} // namespace
+
+Latch LatchEndedByKey(WPARAM message, DWORD vkCode, DWORD flags, bool otherSideDown) {
+    if (message != WM_KEYUP && message != WM_SYSKEYUP) return Latch::None;
+    if (flags & LLKHF_INJECTED) return Latch::None;
+    if (otherSideDown) return Latch::None;
+    return LatchOf(vkCode);
+}
+
+Latch PadKeyDownArrived(WPARAM message, DWORD vkCode, DWORD flags, ULONG_PTR extraInfo) {
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return Latch::None;
+    if (!(flags & LLKHF_INJECTED) || extraInfo != platform::kPadKeyMark) return Latch::None;
+    return LatchOf(vkCode);
 }
 
 DWORD OtherSideOf(DWORD vkCode) {
@@ -29,8 +52,8 @@ DWORD OtherSideOf(DWORD vkCode) {
     }
 }
 
-bool LatchLostItsKey(bool buttonDown, bool keyDown, int& misses) {
-    if (!buttonDown || keyDown) {
+bool LatchLostItsKey(bool buttonDown, bool keyDown, bool downArrived, int& misses) {
+    if (!buttonDown || keyDown || !downArrived) {
         misses = 0;
         return false;
     }
@@ -39,40 +62,78 @@ bool LatchLostItsKey(bool buttonDown, bool keyDown, int& misses) {
     return true;
 }
 
-KeyWatch* KeyWatch::FActive = nullptr;
-
 KeyWatch::~KeyWatch() { Stop(); }
 
-bool KeyWatch::Start(std::function<void(Latch)> onLatchEnded) {
+bool KeyWatch::Start(HWND notify, UINT message) {
     Stop();
-    if (FActive) return false;
-    FOnLatchEnded = std::move(onLatchEnded);
-    FHook = platform::SetKeyboardHook(&HookProc);
-    if (FHook) FActive = this;
-    return FHook != nullptr;
+    if (gActive) return false;
+    FNotify = notify;
+    FMessage = message;
+    FHooked = false;
+    FReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!FReady) return false;
+    FThread = CreateThread(nullptr, 0, &ThreadProc, this, 0, &FThreadId);
+    if (FThread) WaitForSingleObject(FReady, INFINITE);
+    CloseHandle(FReady);
+    FReady = nullptr;
+    if (!FHooked) {
+        // The thread has ended (or never started): the system refused the hook.
+        if (FThread) {
+            WaitForSingleObject(FThread, kStopWait);
+            CloseHandle(FThread);
+        }
+        FThread = nullptr;
+        return false;
+    }
+    gActive = this;
+    return true;
 }
 
 void KeyWatch::Stop() {
-    if (!FHook) return;
-    platform::UnhookKeyboard(FHook);
-    FHook = nullptr;
-    if (FActive == this) FActive = nullptr;
+    if (!FThread) return;
+    KeyWatch* self = this;
+    gActive.compare_exchange_strong(self, nullptr);
+    PostThreadMessageA(FThreadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(FThread, kStopWait);
+    CloseHandle(FThread);
+    FThread = nullptr;
+}
+
+void KeyWatch::StopActive() {
+    if (KeyWatch* active = gActive) active->Stop();
+}
+
+DWORD WINAPI KeyWatch::ThreadProc(void* param) {
+    auto* self = static_cast<KeyWatch*>(param);
+    MSG msg;
+    // The thread's message queue exists before the start returns, so that a
+    // stop's WM_QUIT is never lost.
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    HHOOK hook = platform::SetKeyboardHook(&HookProc);
+    self->FHooked = hook != nullptr;
+    SetEvent(self->FReady);
+    if (!hook) return 0;
+    // Low-level hook callbacks arrive while this loop waits for messages.
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    platform::UnhookKeyboard(hook);
+    return 0;
 }
 
 LRESULT CALLBACK KeyWatch::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && FActive && FActive->FOnLatchEnded) {
+    KeyWatch* active = gActive;
+    if (code == HC_ACTION && active) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const DWORD other = OtherSideOf(key->vkCode);
-        const bool otherDown = other != 0 && platform::KeyDown(static_cast<int>(other));
-        const Latch ended = LatchEndedByKey(wParam, key->vkCode, key->flags, otherDown);
-        if (ended != Latch::None) {
-            // The handler only raises a button: no key event, nothing that waits.
-            try {
-                FActive->FOnLatchEnded(ended);
-            } catch (...) {
-                // Never let an error out into the system's input path.
-            }
+        const bool otherDown = other != 0 && (GetAsyncKeyState(static_cast<int>(other)) & 0x8000) != 0;
+        Latch latch = LatchEndedByKey(wParam, key->vkCode, key->flags, otherDown);
+        WPARAM report = kLatchEndedByUser;
+        if (latch == Latch::None) {
+            latch = PadKeyDownArrived(wParam, key->vkCode, key->flags, key->dwExtraInfo);
+            report = kPadKeyDownArrived;
         }
+        // Only posted: the pad handles it on its own thread, nothing here waits.
+        if (latch != Latch::None)
+            PostMessageA(active->FNotify, active->FMessage, report, static_cast<LPARAM>(latch));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -1,6 +1,7 @@
 // The pad's latches stay truthful: keys the user ends with the real key, keys
-// the system lets go of by itself, a locked session and a target that cannot
-// receive the pad's keys.
+// the system lets go of by itself, key-downs that land late, key-ups that may
+// not have arrived, a locked session and a target that cannot receive the
+// pad's keys.
 #include "framework/Platform.h"
 #include "pad/Elevation.h"
 #include "pad/VTform.h"
@@ -14,18 +15,50 @@ void RaiseLatch(TSpeedButton* button) {
     button->Font().SetColor(clBlack);
 }
 
+WORD VkOf(PadKey key) { return key == kShiftKey ? VK_SHIFT : VK_CONTROL; }
+
+// Whether the window that has the input can take the pad's keys; with no such
+// window the system takes them itself.
+bool InputReachable() { return !WindowRefusesKeys(GetForegroundWindow()); }
+
 } // namespace
 
+void TVTform::SendLatchKey(PadKey key, bool down) {
+    const UINT taken = platform::SendKey(VkOf(key), down ? 0 : KEYEVENTF_KEYUP);
+    if (down) FKeys.DownSent(key, taken);
+    else FKeys.UpSent(key, taken, InputReachable());
+}
+
+void TVTform::SettleOwedKeyUps() {
+    for (const PadKey key : {kShiftKey, kCtrlKey}) {
+        if (!FKeys.Owed(key)) continue;
+        const WORD vk = VkOf(key);
+        // Sent again without clearing the debt: only the key read up settles it.
+        if (FKeys.ResendOwed(key, platform::KeyDown(vk), InputReachable())) platform::SendKey(vk, KEYEVENTF_KEYUP);
+    }
+}
+
 void TVTform::ReleaseLatches() {
-    if (ShiftBtn->Down()) platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-    if (CtrlBtn->Down()) platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    if (ShiftBtn->Down()) SendLatchKey(kShiftKey, false);
+    if (CtrlBtn->Down()) SendLatchKey(kCtrlKey, false);
     RaiseLatch(ShiftBtn);
     RaiseLatch(CtrlBtn);
 }
 
 void TVTform::LatchEndedByUser(Latch latch) {
-    TSpeedButton* button = latch == Latch::Shift ? ShiftBtn : latch == Latch::Ctrl ? CtrlBtn : nullptr;
-    if (button && button->Down()) RaiseLatch(button);
+    if (latch == Latch::None) return;
+    const PadKey key = latch == Latch::Shift ? kShiftKey : kCtrlKey;
+    TSpeedButton* button = key == kShiftKey ? ShiftBtn : CtrlBtn;
+    if (!button->Down()) return;
+    RaiseLatch(button);
+    FKeys.RaisedWithoutKey(key);
+}
+
+void TVTform::OwnKeyDownArrived(Latch latch) {
+    if (latch == Latch::None) return;
+    const PadKey key = latch == Latch::Shift ? kShiftKey : kCtrlKey;
+    TSpeedButton* button = key == kShiftKey ? ShiftBtn : CtrlBtn;
+    if (FKeys.DownArrived(key, button->Down())) SendLatchKey(key, false);
 }
 
 void TVTform::CheckLatchTruth() {
@@ -35,8 +68,13 @@ void TVTform::CheckLatchTruth() {
     TSpeedButton* const buttons[2] = {ShiftBtn, CtrlBtn};
     const int keys[2] = {VK_SHIFT, VK_CONTROL};
     for (int i = 0; i < 2; ++i) {
+        const PadKey key = static_cast<PadKey>(i);
         const bool down = watching && buttons[i]->Down();
-        if (LatchLostItsKey(down, down && platform::KeyDown(keys[i]), FUntruthfulPolls[i])) RaiseLatch(buttons[i]);
+        const bool arrived = FKeys.DownSettled(key, FKeyWatch.Active());
+        if (LatchLostItsKey(down, down && platform::KeyDown(keys[i]), arrived, FUntruthfulPolls[i])) {
+            RaiseLatch(buttons[i]);
+            FKeys.RaisedWithoutKey(key);
+        }
     }
 }
 

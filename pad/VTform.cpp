@@ -1,5 +1,6 @@
 #include "pad/VTform.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iterator>
@@ -35,8 +36,14 @@ constexpr int kTitleBufferSize = 80;
 } // namespace
 
 void ReleaseModifierKeys() {
-    ::keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-    ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    KeyWatch::StopActive();
+    platform::SendKeyToSystem(VK_SHIFT, KEYEVENTF_KEYUP);
+    platform::SendKeyToSystem(VK_CONTROL, KEYEVENTF_KEYUP);
+}
+
+void ReleaseKeysLeftHeld() {
+    for (const WORD vk : {VK_SHIFT, VK_CONTROL})
+        if (platform::KeyDown(vk)) platform::SendKey(vk, KEYEVENTF_KEYUP);
 }
 
 namespace {
@@ -55,6 +62,10 @@ LONG WINAPI ReleaseKeysOnCrash(EXCEPTION_POINTERS* info) {
     std::abort();
 }
 
+// abort() (from the runtime, an assertion or a library) ends the process
+// without the crash filter; the signal comes first.
+void ReleaseKeysOnAbort(int) { ReleaseModifierKeys(); }
+
 } // namespace
 
 void InstallKeyReleaseOnExit() {
@@ -63,6 +74,7 @@ void InstallKeyReleaseOnExit() {
     installed = true;
     gPreviousFilter = SetUnhandledExceptionFilter(&ReleaseKeysOnCrash);
     gPreviousTerminate = std::set_terminate(&ReleaseKeysOnTerminate);
+    std::signal(SIGABRT, &ReleaseKeysOnAbort);
 }
 
 bool TitleContains(const std::string& title, const std::string& pattern) {
@@ -81,6 +93,7 @@ TVTform::~TVTform() { BeforeDestruction(); }
 // ------------------------------------------------------------- life cycle
 
 void TVTform::FormCreate(TObject*) {
+    ReleaseKeysLeftHeld();
     Application->OnMinimize = [this](TObject* s) { Mini(s); };
     Application->OnRestore = [this](TObject* s) { Rest(s); };
     Application->SetHelpFile(kHelpFile);
@@ -142,7 +155,7 @@ void TVTform::FormCreate(TObject*) {
     Timer1->SetEnabled(true);
     platform::SetForeground(OwnWnd);
     // Without the keyboard watch or the session notifications the pad works as before.
-    FKeyWatch.Start([this](Latch latch) { LatchEndedByUser(latch); });
+    FKeyWatch.Start(Handle(), WM_KEYWATCH);
     FSessionWatch.Start(Handle());
 }
 
@@ -196,6 +209,10 @@ void TVTform::FormClose(TObject*, TCloseAction& action) {
         action = caNone;
         return;
     }
+    // Nothing the pad holds stays held through the save and its question
+    // (Enter on the question must not be Ctrl+Enter), nor after a close that
+    // a hang or a kill cuts short.
+    ReleaseLatches();
     // A failed write asks whether to end without saving. No keeps the pad
     // running with its list, so that a later close can try again.
     try {
@@ -214,10 +231,11 @@ void TVTform::FormClose(TObject*, TCloseAction& action) {
 }
 
 void TVTform::FormDestroy(TObject*) {
+    // The hook goes first: the key-ups must not wait on a hook whose thread is ending.
     FKeyWatch.Stop();
     FSessionWatch.Stop();
-    platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-    platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    platform::SendKey(VK_SHIFT, KEYEVENTF_KEYUP);
+    platform::SendKey(VK_CONTROL, KEYEVENTF_KEYUP);
 }
 
 void TVTform::FormActivate(TObject*) {
@@ -253,8 +271,8 @@ void TVTform::HideForm() {
 }
 
 void TVTform::ResetBtn() {
-    platform::KeybdEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-    platform::KeybdEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    SendLatchKey(kShiftKey, false);
+    SendLatchKey(kCtrlKey, false);
     ShiftBtn->Font().SetColor(clBlack);
     CtrlBtn->Font().SetColor(clBlack);
     ShiftBtn->SetDown(false);
@@ -270,8 +288,9 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Windows ends the session without closing the pad: save the settings as
         // a close would, and release the keys. Every notice saves: the program
         // may outlive a session end that was not forced, and the user may go on
-        // editing.
+        // editing. The keys go first, before the save that Windows may cut short.
         if (wParam) {
+            ResetBtn();
             if (Targets) {
                 try {
                     SaveSettings();
@@ -279,8 +298,11 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                     // No message box while the session ends: it would hold up the shut-down.
                 }
             }
-            ResetBtn();
         }
+        return 0;
+    case WM_KEYWATCH:
+        if (wParam == kLatchEndedByUser) LatchEndedByUser(static_cast<Latch>(lParam));
+        else if (wParam == kPadKeyDownArrived) OwnKeyDownArrived(static_cast<Latch>(lParam));
         return 0;
     case WM_WTSSESSION_CHANGE:
         if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
@@ -315,19 +337,15 @@ void TVTform::ShiftBtnClick(TObject* sender) {
 }
 
 void TVTform::BtnOnOff(TSpeedButton* button) {
-    const BYTE vk = button->Name() == "ShiftBtn" ? VK_SHIFT : VK_CONTROL;
-    if (button->Down()) {
-        platform::KeybdEvent(vk, 0, 0, 0);
-        button->Font().SetColor(clRed);
-    } else {
-        platform::KeybdEvent(vk, 0, KEYEVENTF_KEYUP, 0);
-        button->Font().SetColor(clBlack);
-    }
+    const PadKey key = button->Name() == "ShiftBtn" ? kShiftKey : kCtrlKey;
+    SendLatchKey(key, button->Down());
+    button->Font().SetColor(button->Down() ? clRed : clBlack);
 }
 
 // ------------------------------------------------ foreground tracking and docking
 
 void TVTform::Timer1Timer(TObject*) {
+    SettleOwedKeyUps();
     CheckLatchTruth();
     HWND f = GetForegroundWindow();
     if ((!IsWindowEnabled(TargetWnd) || IsIconic(TargetWnd)) && PadShown) {

@@ -14,6 +14,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "pad/SettingsGuard.h"
+#include "pad/KeyRelease.h"
 #include "pad/KeyWatch.h"
 #include "pad/SessionWatch.h"
 #include "settings/IniGT.h"
@@ -82,6 +83,15 @@ public:
     // The user ended a latch with the real key: its button goes up and its
     // caption black, and no key event is sent.
     void LatchEndedByUser(Latch latch);
+    // The pad's own key-down of a latch reached the system. A button that went
+    // up meanwhile (without a key event) gets its key-up now.
+    void OwnKeyDownArrived(Latch latch);
+    // Sends the key-down or key-up of a latch's key and keeps account of it.
+    void SendLatchKey(PadKey key, bool down);
+    // On each poll: a key-up the system may not have received is sent again,
+    // once the input goes to a window that can take it, until the key is up.
+    void SettleOwedKeyUps();
+    const KeyLedger& Keys() const { return FKeys; }
     // A latch whose key the system no longer holds (something else let it go
     // without a key event the pad could see) goes up, without a key event.
     void CheckLatchTruth();
@@ -148,6 +158,7 @@ private:
     // The box that asks whether to end without saving is open.
     bool FAskingToEnd = false;
     KeyWatch FKeyWatch;
+    KeyLedger FKeys;
     SessionWatch FSessionWatch;
     bool FKeysBlocked = false;
     // The target whose rights were last looked at.
@@ -159,12 +170,20 @@ private:
 
 extern TVTform* VTform;
 
-// Sends key-ups for Shift and Ctrl straight to the system. Used on the ways out of
-// the program that bypass the pad's own handlers (session end, a crash, an
-// uncaught error), so that no modifier stays held after the program is gone.
+// The message the pad's keyboard watch posts to the pad.
+constexpr UINT WM_KEYWATCH = WM_APP + 0x180;
+
+// Removes the keyboard watch, then sends key-ups for Shift and Ctrl straight to
+// the system. Used on the ways out of the program that bypass the pad's own
+// handlers (session end, a crash, an uncaught error, abort), so that no
+// modifier stays held after the program is gone.
 void ReleaseModifierKeys();
-// Installs the crash and terminate handlers that release the modifiers.
+// Installs the crash, terminate and abort handlers that release the modifiers.
 void InstallKeyReleaseOnExit();
+// At start: sends key-ups for Shift and Ctrl when the system holds them. A pad
+// that was killed (or died where no handler ran) left its latched keys held,
+// and nothing else would ever let go of them.
+void ReleaseKeysLeftHeld();
 
 // True when `pattern` is non-empty and occurs byte for byte in `title`.
 bool TitleContains(const std::string& title, const std::string& pattern);

@@ -15,6 +15,7 @@
 
 #include "dialogs/ListEdit.h"
 #include "pad/Elevation.h"
+#include "pad/KeyRelease.h"
 #include "pad/KeyWatch.h"
 #include "pad/SessionWatch.h"
 #include "pad/VTform.h"
@@ -59,16 +60,90 @@ TEST(LatchDecisions, OnlyTheUsersOwnReleaseEndsALatch) {
 TEST(LatchDecisions, ALatchGoesUpOnlyAfterItsKeyStaysGone) {
     int misses = 0;
     // The key-down just sent may not have reached the key state: one miss is not enough.
-    EXPECT_FALSE(LatchLostItsKey(true, false, misses));
-    EXPECT_TRUE(LatchLostItsKey(true, false, misses));
+    EXPECT_FALSE(LatchLostItsKey(true, false, true, misses));
+    EXPECT_TRUE(LatchLostItsKey(true, false, true, misses));
     // A key seen held again starts the count afresh.
-    EXPECT_FALSE(LatchLostItsKey(true, false, misses));
-    EXPECT_FALSE(LatchLostItsKey(true, true, misses));
-    EXPECT_FALSE(LatchLostItsKey(true, false, misses));
+    EXPECT_FALSE(LatchLostItsKey(true, false, true, misses));
+    EXPECT_FALSE(LatchLostItsKey(true, true, true, misses));
+    EXPECT_FALSE(LatchLostItsKey(true, false, true, misses));
     // A raised button never goes up "again".
     misses = 0;
-    EXPECT_FALSE(LatchLostItsKey(false, false, misses));
-    EXPECT_FALSE(LatchLostItsKey(false, false, misses));
+    EXPECT_FALSE(LatchLostItsKey(false, false, true, misses));
+    EXPECT_FALSE(LatchLostItsKey(false, false, true, misses));
+    // While the pad's own key-down is still on its way, no number of polls
+    // raises the button; once it has arrived, two do.
+    misses = 0;
+    for (int i = 0; i < 10; ++i) EXPECT_FALSE(LatchLostItsKey(true, false, false, misses)) << i;
+    EXPECT_FALSE(LatchLostItsKey(true, false, true, misses));
+    EXPECT_TRUE(LatchLostItsKey(true, false, true, misses));
+}
+
+TEST(LatchDecisions, OnlyThePadsOwnMarkedKeyDownArrives) {
+    const ULONG_PTR mark = platform::kPadKeyMark;
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, VK_LSHIFT, LLKHF_INJECTED, mark), Latch::Shift);
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, VK_SHIFT, LLKHF_INJECTED, mark), Latch::Shift);
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, VK_LCONTROL, LLKHF_INJECTED, mark), Latch::Ctrl);
+    EXPECT_EQ(PadKeyDownArrived(WM_SYSKEYDOWN, VK_CONTROL, LLKHF_INJECTED | LLKHF_ALTDOWN, mark), Latch::Ctrl);
+    // Another program's injected key, the user's own key, a key-up, another key.
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, VK_LSHIFT, LLKHF_INJECTED, 0), Latch::None);
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, VK_LSHIFT, 0, mark), Latch::None);
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYUP, VK_LSHIFT, LLKHF_INJECTED | LLKHF_UP, mark), Latch::None);
+    EXPECT_EQ(PadKeyDownArrived(WM_KEYDOWN, 'A', LLKHF_INJECTED, mark), Latch::None);
+}
+
+TEST(KeyAccount, AKeyUpThatMayNotHaveArrivedIsOwedUntilTheKeyIsUp) {
+    KeyLedger keys;
+    // Taken, with the input on a window that can take it: nothing owed.
+    keys.DownSent(kShiftKey, 1);
+    keys.UpSent(kShiftKey, 1, true);
+    EXPECT_FALSE(keys.Owed(kShiftKey));
+    EXPECT_FALSE(keys.ResendOwed(kShiftKey, true, true));
+    // Refused by the system, or sent while a higher window had the input: owed.
+    keys.UpSent(kShiftKey, 0, true);
+    EXPECT_TRUE(keys.Owed(kShiftKey));
+    keys.UpSent(kCtrlKey, 1, false);
+    EXPECT_TRUE(keys.Owed(kCtrlKey));
+    // Not sent again while the input still goes where it cannot arrive; sent
+    // again on every poll once it can, as long as the key is down.
+    EXPECT_FALSE(keys.ResendOwed(kCtrlKey, true, false));
+    EXPECT_TRUE(keys.ResendOwed(kCtrlKey, true, true));
+    EXPECT_TRUE(keys.ResendOwed(kCtrlKey, true, true));
+    // The key read up ends the debt, wherever the input goes.
+    EXPECT_FALSE(keys.ResendOwed(kCtrlKey, false, false));
+    EXPECT_FALSE(keys.Owed(kCtrlKey));
+    EXPECT_FALSE(keys.ResendOwed(kCtrlKey, true, true));
+    // A new latch holds the key on purpose: the debt is gone with it.
+    keys.DownSent(kShiftKey, 1);
+    EXPECT_FALSE(keys.Owed(kShiftKey));
+}
+
+TEST(KeyAccount, AKeyDownThatLandsAfterItsButtonWentUpIsLetGo) {
+    KeyLedger keys;
+    // On its way: the key state says nothing yet, unless nobody watches.
+    keys.DownSent(kShiftKey, 1);
+    EXPECT_FALSE(keys.DownSettled(kShiftKey, true));
+    EXPECT_TRUE(keys.DownSettled(kShiftKey, false));
+    // Arriving under a down button: settled, nothing to send.
+    EXPECT_FALSE(keys.DownArrived(kShiftKey, true));
+    EXPECT_TRUE(keys.DownSettled(kShiftKey, true));
+    // A second report of the same key-down changes nothing.
+    EXPECT_FALSE(keys.DownArrived(kShiftKey, false));
+
+    // The user raised the button (their own key-up) before the key-down landed.
+    keys.DownSent(kCtrlKey, 1);
+    keys.RaisedWithoutKey(kCtrlKey);
+    EXPECT_TRUE(keys.DownArrived(kCtrlKey, false)) << "its key-up must follow";
+    keys.UpSent(kCtrlKey, 1, true);
+    EXPECT_FALSE(keys.DownArrived(kCtrlKey, false));
+
+    // A key-up sent by the pad comes after the key-down in the input: nothing more to do.
+    keys.DownSent(kCtrlKey, 1);
+    keys.UpSent(kCtrlKey, 1, true);
+    EXPECT_FALSE(keys.DownArrived(kCtrlKey, false));
+    // A refused key-down never lands: the key state is the truth at once.
+    keys.DownSent(kCtrlKey, 0);
+    EXPECT_TRUE(keys.DownSettled(kCtrlKey, true));
+    EXPECT_FALSE(keys.DownArrived(kCtrlKey, false));
 }
 
 TEST(LatchDecisions, LockAndDisconnectLetGo) {
@@ -82,18 +157,28 @@ TEST(LatchDecisions, LockAndDisconnectLetGo) {
 }
 
 TEST(LatchDecisions, WhichTargetsCannotReceiveTheKeys) {
-    using platform::ProcessElevation;
-    const ProcessElevation plain{true, false}, elevated{true, true}, unknown{false, false};
-    // The pad runs without elevation.
-    EXPECT_FALSE(TargetRefusesKeys(plain, plain));
-    EXPECT_TRUE(TargetRefusesKeys(elevated, plain));
-    EXPECT_TRUE(TargetRefusesKeys(unknown, plain));
-    // Its own rights unknown: it counts as not elevated.
-    EXPECT_TRUE(TargetRefusesKeys(elevated, unknown));
-    // An elevated pad reaches every window.
-    EXPECT_FALSE(TargetRefusesKeys(plain, elevated));
-    EXPECT_FALSE(TargetRefusesKeys(elevated, elevated));
-    EXPECT_FALSE(TargetRefusesKeys(unknown, elevated));
+    using platform::ProcessIntegrity;
+    const ProcessIntegrity low{true, SECURITY_MANDATORY_LOW_RID}, medium{true, SECURITY_MANDATORY_MEDIUM_RID},
+        mediumPlus{true, SECURITY_MANDATORY_MEDIUM_RID + 0x100}, high{true, SECURITY_MANDATORY_HIGH_RID},
+        system{true, SECURITY_MANDATORY_SYSTEM_RID}, unknown{false, 0};
+    // An ordinary pad: a window above medium refuses, whether it runs as
+    // administrator or above medium in another way; at or below, none does.
+    EXPECT_FALSE(TargetRefusesKeys(medium, medium));
+    EXPECT_FALSE(TargetRefusesKeys(low, medium));
+    EXPECT_TRUE(TargetRefusesKeys(mediumPlus, medium));
+    EXPECT_TRUE(TargetRefusesKeys(high, medium));
+    EXPECT_TRUE(TargetRefusesKeys(unknown, medium));
+    // Its own level unknown: it counts as medium.
+    EXPECT_TRUE(TargetRefusesKeys(high, unknown));
+    EXPECT_FALSE(TargetRefusesKeys(medium, unknown));
+    EXPECT_TRUE(TargetRefusesKeys(unknown, unknown));
+    // A pad at low level reaches nothing above it.
+    EXPECT_TRUE(TargetRefusesKeys(medium, low));
+    // A pad run as administrator reaches high and every process it cannot
+    // open, but not one above its own level.
+    EXPECT_FALSE(TargetRefusesKeys(high, high));
+    EXPECT_FALSE(TargetRefusesKeys(unknown, high));
+    EXPECT_TRUE(TargetRefusesKeys(system, high));
 }
 
 // ------------------------------------------------------------ helpers
@@ -519,9 +604,10 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     ASSERT_NE(admin.wnd, nullptr);
     std::vector<DWORD> asked;
     const DWORD adminPid = admin.pid();
-    const auto elevation = testkit::MakeScopedHook(platform::hooks().processElevation, [&](DWORD pid) {
+    const auto elevation = testkit::MakeScopedHook(platform::hooks().processIntegrity, [&](DWORD pid) {
         asked.push_back(pid);
-        return platform::ProcessElevation{true, pid == adminPid};
+        return platform::ProcessIntegrity{
+            true, static_cast<DWORD>(pid == adminPid ? SECURITY_MANDATORY_HIGH_RID : SECURITY_MANDATORY_MEDIUM_RID)};
     });
     DockOnExplorer();
     // A latch held on the ordinary target.
@@ -629,9 +715,10 @@ TEST_F(LatchTruth, ATargetThatCannotBeOpenedCountsAsElevatedOnlyForAPlainPad) {
     ASSERT_NE(closed.wnd, nullptr);
     const DWORD closedPid = closed.pid();
     bool padElevated = false;
-    const auto elevation = testkit::MakeScopedHook(platform::hooks().processElevation, [&](DWORD pid) {
-        if (pid == closedPid) return platform::ProcessElevation{false, false};
-        return platform::ProcessElevation{true, padElevated};
+    const auto elevation = testkit::MakeScopedHook(platform::hooks().processIntegrity, [&](DWORD pid) {
+        if (pid == closedPid) return platform::ProcessIntegrity{false, 0};
+        return platform::ProcessIntegrity{
+            true, static_cast<DWORD>(padElevated ? SECURITY_MANDATORY_HIGH_RID : SECURITY_MANDATORY_MEDIUM_RID)};
     });
     MakePad();
     ASSERT_TRUE(closed.Activate());
@@ -654,10 +741,10 @@ TEST_F(LatchTruth, UnderThisSystemNoTargetIsElevated) {
     // apart from the rest, so every window here receives the keys.
     OtherProcessTarget other("C:\\ - ｴｸｽﾌﾟﾛｰﾗ (other)");
     ASSERT_NE(other.wnd, nullptr);
-    const platform::ProcessElevation self = platform::QueryProcessElevation(GetCurrentProcessId());
-    const platform::ProcessElevation them = platform::QueryProcessElevation(other.pid());
-    printf("TokenElevation here: self opened=%d elevated=%d, other opened=%d elevated=%d\n", self.opened, self.elevated,
-           them.opened, them.elevated);
+    const platform::ProcessIntegrity self = platform::QueryProcessIntegrity(GetCurrentProcessId());
+    const platform::ProcessIntegrity them = platform::QueryProcessIntegrity(other.pid());
+    printf("TokenIntegrityLevel here: self opened=%d level=%#lx, other opened=%d level=%#lx\n", self.opened,
+           self.level, them.opened, them.level);
     EXPECT_TRUE(them.opened);
     EXPECT_FALSE(WindowRefusesKeys(other.wnd));
     // For the record: what the real session registration answers here.
@@ -669,6 +756,146 @@ TEST_F(LatchTruth, UnderThisSystemNoTargetIsElevated) {
     EXPECT_TRUE(pad->ShiftBtn->Enabled());
     const BOOL again = platform::RegisterSessionNotification(pad->Handle(), NOTIFY_FOR_THIS_SESSION);
     printf("WTSRegisterSessionNotification here: %s (error %lu)\n", again ? "succeeds" : "fails", GetLastError());
+}
+
+// ------------------------------------------------------------ keys on their way
+
+// The system as the seam shows it to the pad: it takes or refuses each key
+// event, drops a key-up while a window of a higher level has the input, and
+// reports Shift and Ctrl as those events left them. Nothing reaches the real
+// keyboard, so Wine's own re-reads of it cannot interfere.
+class SimulatedKeys {
+public:
+    explicit SimulatedKeys(HWND higher = nullptr)
+        : FHigher(higher),
+          FSend(platform::hooks().sendKey,
+                [this](WORD vk, DWORD flags) -> UINT {
+                    const bool up = (flags & KEYEVENTF_KEYUP) != 0;
+                    sent.push_back(Ev{static_cast<BYTE>(vk), flags});
+                    if (!up && holdBackDowns) return 1; // taken, still on its way
+                    if (refuse) return 0;
+                    if (!(up && FHigher && GetForegroundWindow() == FHigher)) held[vk == VK_SHIFT ? 0 : 1] = !up;
+                    return 1;
+                }),
+          FKeyDown(platform::hooks().keyDown, [this](int vk) {
+              return vk == VK_SHIFT ? held[0] : vk == VK_CONTROL ? held[1] : testkit::KeyHeld(vk);
+          }) {}
+    std::vector<Ev> sent;
+    bool held[2] = {false, false};
+    bool refuse = false;
+    bool holdBackDowns = false;
+
+private:
+    HWND FHigher;
+    testkit::ScopedHook<std::function<UINT(WORD, DWORD)>> FSend;
+    testkit::ScopedHook<std::function<bool(int)>> FKeyDown;
+};
+
+// A click on a latch as its button reports it (the button's own click handler).
+void ClickLatch(TVTform* pad, TSpeedButton* b) {
+    b->SetDown(!b->Down());
+    pad->ShiftBtnClick(b);
+}
+
+TEST_F(LatchTruth, AKeyUpThatMayNotHaveArrivedIsSentAgainUntilTheKeyIsUp) {
+    OtherProcessTarget admin("C:\\ - ｴｸｽﾌﾟﾛｰﾗ (admin)");
+    ASSERT_NE(admin.wnd, nullptr);
+    const DWORD adminPid = admin.pid();
+    const auto integrity = testkit::MakeScopedHook(platform::hooks().processIntegrity, [&](DWORD pid) {
+        return platform::ProcessIntegrity{
+            true, static_cast<DWORD>(pid == adminPid ? SECURITY_MANDATORY_HIGH_RID : SECURITY_MANDATORY_MEDIUM_RID)};
+    });
+    DockOnExplorer();
+    keys.reset();
+    SimulatedKeys sys(admin.wnd);
+    const auto polls = [&](int n) {
+        for (int i = 0; i < n; ++i) Poll();
+    };
+
+    // A key-up that arrives leaves nothing owed: later polls send nothing.
+    ClickLatch(pad, pad->ShiftBtn);
+    ClickLatch(pad, pad->ShiftBtn);
+    polls(3);
+    EXPECT_EQ(sys.sent, (std::vector<Ev>{ShiftDown, ShiftUp}));
+    EXPECT_FALSE(pad->Keys().Owed(kShiftKey));
+
+    // A refused key-up is sent again on each poll while Shift is still down,
+    // and no more once it is up.
+    ClickLatch(pad, pad->ShiftBtn);
+    sys.refuse = true;
+    ClickLatch(pad, pad->ShiftBtn);
+    EXPECT_TRUE(sys.held[0]);
+    sys.sent.clear();
+    polls(2);
+    EXPECT_EQ(sys.sent, (std::vector<Ev>{ShiftUp, ShiftUp}));
+    sys.refuse = false;
+    polls(3);
+    EXPECT_EQ(sys.sent, (std::vector<Ev>{ShiftUp, ShiftUp, ShiftUp}));
+    EXPECT_FALSE(sys.held[0]);
+    EXPECT_FALSE(pad->Keys().Owed(kShiftKey));
+
+    // Ctrl let go while a window of a higher level has the input (the pad
+    // docks on it and shows its latches unavailable): the key-up is lost
+    // there, and is not sent again until the input goes to a window that can
+    // take it; then once, since it arrives.
+    ClickLatch(pad, pad->CtrlBtn);
+    ASSERT_TRUE(sys.held[1]);
+    sys.sent.clear();
+    ASSERT_TRUE(admin.Activate());
+    ASSERT_TRUE(testkit::WaitFor(
+        [&] {
+            Poll();
+            return pad->PadShown && pad->TargetWnd == admin.wnd;
+        },
+        "the pad docked on the window of a higher level"));
+    EXPECT_FALSE(pad->CtrlBtn->Down());
+    polls(3);
+    EXPECT_EQ(sys.sent, std::vector<Ev>{CtrlUp});
+    EXPECT_TRUE(sys.held[1]);
+    EXPECT_TRUE(pad->Keys().Owed(kCtrlKey));
+    ASSERT_TRUE(target->Activate());
+    polls(3);
+    EXPECT_EQ(sys.sent, (std::vector<Ev>{CtrlUp, CtrlUp}));
+    EXPECT_FALSE(sys.held[1]);
+    EXPECT_FALSE(pad->Keys().Owed(kCtrlKey));
+}
+
+TEST_F(LatchTruth, AKeyDownOnItsWayIsNeverLeftUnderARaisedButton) {
+    DockOnExplorer();
+    keys.reset();
+    SimulatedKeys sys;
+    sys.holdBackDowns = true;
+
+    // SHIFT latched, its key-down held up on its way: however many polls see
+    // Shift up, the button stays down.
+    ClickLatch(pad, pad->ShiftBtn);
+    for (int i = 0; i < 5; ++i) Poll();
+    EXPECT_TRUE(pad->ShiftBtn->Down());
+    // The key-down lands (sent here as the pad sends it). From then on the
+    // polls judge by the key state: Shift is not held, so SHIFT goes up.
+    platform::SendKeyToSystem(VK_SHIFT, 0);
+    EXPECT_TRUE(testkit::WaitFor([&] { return pad->Keys().DownSettled(kShiftKey, true); },
+                                 "the pad's key-down seen by its keyboard watch"));
+    int polls = 0;
+    EXPECT_TRUE(testkit::WaitFor(
+        [&] {
+            ++polls;
+            Poll();
+            return !pad->ShiftBtn->Down();
+        },
+        "SHIFT raised by the polls"));
+    EXPECT_LE(polls, 3);
+
+    // CTRL latched, and the user's own key-up raises it before its key-down
+    // lands: when it lands, the pad lets go of Ctrl at once.
+    sys.sent.clear();
+    ClickLatch(pad, pad->CtrlBtn);
+    SendMessageA(pad->Handle(), WM_KEYWATCH, kLatchEndedByUser, static_cast<LPARAM>(Latch::Ctrl));
+    ASSERT_FALSE(pad->CtrlBtn->Down());
+    EXPECT_EQ(sys.sent, std::vector<Ev>{CtrlDown});
+    platform::SendKeyToSystem(VK_CONTROL, 0);
+    EXPECT_TRUE(testkit::WaitFor([&] { return sys.sent.size() == 2; }, "the pad's answer to the late key-down"));
+    EXPECT_EQ(sys.sent, (std::vector<Ev>{CtrlDown, CtrlUp}));
 }
 
 } // namespace

@@ -191,9 +191,9 @@ void ProbeWait() {
 }
 
 KeyRecorder::KeyRecorder() {
-    platform::hooks().keybdEvent = [this](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
-        events.push_back(Event{vk, flags, scan, extra});
-        ::keybd_event(vk, scan, flags, extra);
+    platform::hooks().sendKey = [this](WORD vk, DWORD flags) -> UINT {
+        events.push_back(Event{static_cast<BYTE>(vk), flags});
+        const UINT taken = platform::SendKeyToSystem(vk, flags);
         // Wine answers "not held" from a cache for up to 50 ms: ask until the
         // answer is the one the event should give, without handling messages
         // (so no re-read of the keyboard can come between), within the wait limit
@@ -202,14 +202,14 @@ KeyRecorder::KeyRecorder() {
         const DWORD start = GetTickCount();
         while (KeyHeld(vk) != down && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) Sleep(1);
         heldAfter.push_back(KeyHeld(vk));
+        return taken;
     };
 }
 
-KeyRecorder::~KeyRecorder() { platform::hooks().keybdEvent = nullptr; }
+KeyRecorder::~KeyRecorder() { platform::hooks().sendKey = nullptr; }
 
 void PrintTo(const KeyRecorder::Event& e, std::ostream* os) {
-    *os << "{vk " << int(e.vk) << (e.flags & KEYEVENTF_KEYUP ? " up" : " down") << " flags " << e.flags << " scan "
-        << int(e.scan) << " extra " << e.extra << "}";
+    *os << "{vk " << int(e.vk) << (e.flags & KEYEVENTF_KEYUP ? " up" : " down") << " flags " << e.flags << "}";
 }
 
 MessageBoxRecorder::MessageBoxRecorder() {

@@ -70,11 +70,7 @@ public:
     struct Event {
         BYTE vk;
         DWORD flags;
-        BYTE scan = 0;
-        ULONG_PTR extra = 0;
-        bool operator==(const Event& o) const {
-            return vk == o.vk && flags == o.flags && scan == o.scan && extra == o.extra;
-        }
+        bool operator==(const Event& o) const { return vk == o.vk && flags == o.flags; }
     };
     KeyRecorder();
     ~KeyRecorder();

@@ -1,0 +1,43 @@
+#include "pad/KeyRelease.h"
+
+namespace vcl {
+
+void KeyLedger::DownSent(int key, UINT taken) {
+    FState[key] = taken ? DownOnItsWay : Up;
+    // The key is held on purpose again: its next key-up settles any debt.
+    FOwed[key] = false;
+}
+
+void KeyLedger::UpSent(int key, UINT taken, bool reachable) {
+    // Events reach the system in the order they were sent: this key-up comes
+    // after any key-down still on its way.
+    FState[key] = Up;
+    FOwed[key] = taken == 0 || !reachable;
+}
+
+bool KeyLedger::DownArrived(int key, bool buttonDown) {
+    if (FState[key] != DownOnItsWay) return false;
+    if (buttonDown) {
+        FState[key] = DownArrivedState;
+        return false;
+    }
+    return true;
+}
+
+void KeyLedger::RaisedWithoutKey(int key) {
+    // A key-down still on its way stays expected: when it lands, its key-up follows.
+    if (FState[key] == DownArrivedState) FState[key] = Up;
+}
+
+bool KeyLedger::DownSettled(int key, bool watching) const { return !watching || FState[key] != DownOnItsWay; }
+
+bool KeyLedger::ResendOwed(int key, bool keyDown, bool reachable) {
+    if (!FOwed[key]) return false;
+    if (!keyDown) {
+        FOwed[key] = false;
+        return false;
+    }
+    return reachable;
+}
+
+} // namespace vcl

@@ -1,0 +1,46 @@
+// The pad's account of the key events it sends, so that no key it pressed is
+// left held: a key-up that may not have arrived is owed and sent again, and a
+// key-down that lands after its button went up is followed by its key-up.
+#pragma once
+
+#include <windows.h>
+
+namespace vcl {
+
+// The two keys the pad latches, as indexes.
+enum PadKey : int { kShiftKey = 0, kCtrlKey = 1 };
+
+class KeyLedger {
+public:
+    // A key-down went out and the system took `taken` events of it. A refused
+    // one (0) cannot land later: the key's state then counts as settled.
+    void DownSent(int key, UINT taken);
+    // A key-up went out, the system took `taken` events of it, and the window
+    // that had the input could (`reachable`) or could not take the pad's input.
+    // Windows drops input aimed at a window of a higher integrity level (an
+    // elevated program, the consent prompt, the secure desktop) without a word,
+    // and SendInput may report that as success: such a key-up, and a refused
+    // one, may never have arrived, and stays owed.
+    void UpSent(int key, UINT taken, bool reachable);
+    // The keyboard watch saw the pad's own key-down arrive. True when a key-up
+    // must go out now: the button went up without a key event (the user's own
+    // key, or the polls) while the key-down was still on its way.
+    bool DownArrived(int key, bool buttonDown);
+    // The button went up without a key event.
+    void RaisedWithoutKey(int key);
+    // Whether the system's key state says anything about the latch yet: its
+    // key-down has arrived, was refused, or nobody watches for its arrival.
+    bool DownSettled(int key, bool watching) const;
+    // On a poll: true when the owed key-up is to be sent again now. A debt
+    // ends once the system reads the key up; until then it is sent again on
+    // every poll on which the input goes to a window that can take it.
+    bool ResendOwed(int key, bool keyDown, bool reachable);
+    bool Owed(int key) const { return FOwed[key]; }
+
+private:
+    enum State : unsigned char { Up, DownOnItsWay, DownArrivedState };
+    State FState[2] = {Up, Up};
+    bool FOwed[2] = {false, false};
+};
+
+} // namespace vcl
