@@ -99,7 +99,7 @@ void ReleaseNotifyWindowIfUnused() {
 size_t TipLength(const std::string& text) {
     size_t i = 0;
     while (i < text.size()) {
-        size_t step = (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+        size_t step = (IsDBCSLeadByteEx(932, static_cast<BYTE>(text[i])) && i + 1 < text.size()) ? 2 : 1;
         if (i + step > TipCapacity - 1) break;
         i += step;
     }

@@ -65,10 +65,10 @@ void TtesLabel::DrawCaption(RECT& rect, UINT format) {
         const int d = FShadowDown ? 1 : -1;
         RECT shadow{rect.left + d, rect.top + d, rect.right + d, rect.bottom + d};
         SetTextColor(dc, ColorToRGB(FShadowColor));
-        DrawTextA(dc, text.c_str(), length, &shadow, format);
+        DrawText932(dc, text.c_str(), length, &shadow, format);
     }
     SetTextColor(dc, ColorToRGB(FCanvas.Font.Color()));
-    DrawTextA(dc, text.c_str(), length, &rect, format);
+    DrawText932(dc, text.c_str(), length, &rect, format);
 }
 
 void TtesLabel::FitToText() {
@@ -150,7 +150,9 @@ bool TtesLabel::DialogChar(char ch) {
     while (amp != std::string::npos && amp + 1 < caption.size() && caption[amp + 1] == '&')
         amp = caption.find('&', amp + 2);
     if (amp == std::string::npos || amp + 1 >= caption.size()) return false;
-    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, &caption[amp + 1], 1, &ch, 1) != CSTR_EQUAL)
+    const std::wstring key = WideFrom932(&caption[amp + 1], 1), typed = WideFrom932(&ch, 1);
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, key.data(), static_cast<int>(key.size()), typed.data(),
+                       static_cast<int>(typed.size())) != CSTR_EQUAL)
         return false;
     if (!FFocusControl->CanFocus()) return false;
     FFocusControl->SetFocus();

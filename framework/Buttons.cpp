@@ -123,7 +123,7 @@ void TSpeedButton::Paint() {
     FCanvas.Brush.Style = bsClear;
     dc = FCanvas.Handle();
     SetTextColor(dc, ColorToRGB(FEnabled ? FFont.Color() : clGrayText));
-    DrawTextA(dc, FText.c_str(), static_cast<int>(FText.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawText932(dc, FText.c_str(), static_cast<int>(FText.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 } // namespace vcl

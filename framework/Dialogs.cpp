@@ -17,11 +17,11 @@ namespace {
 // and the character height of `font`: four horizontal and eight vertical
 // dialog units.
 SIZE DialogUnits(TFont& font) {
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static const wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font.Handle());
     SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, kLetters, 52, &size);
+    GetTextExtentPoint32W(dc, kLetters, 52, &size);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     size.cx /= 52;
@@ -33,8 +33,8 @@ SIZE DialogUnits(TFont& font) {
 int EditHeight(TFont& font) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font.Handle());
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return tm.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER);

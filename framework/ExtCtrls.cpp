@@ -44,7 +44,7 @@ void TPanel::PaintWindow(HDC dc) {
         HGDIOBJ old = SelectObject(dc, FFont.Handle());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRGB(FFont.Color()));
-        DrawTextA(dc, FText.c_str(), static_cast<int>(FText.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawText932(dc, FText.c_str(), static_cast<int>(FText.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
     }
 }

@@ -1,5 +1,8 @@
 #include "framework/Graphics.h"
 
+#include <cstddef>
+#include <cstring>
+
 namespace vcl {
 
 const char* const DefaultFontName = "ＭＳ Ｐゴシック";
@@ -83,7 +86,7 @@ HFONT TFont::Handle() {
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfPitchAndFamily = DEFAULT_PITCH;
         lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
-        FHandle = CreateFontIndirectA(&lf);
+        FHandle = CreateFont932(lf);
     }
     return FHandle;
 }
@@ -147,8 +150,41 @@ void TCanvas::FillRect(const RECT& rect) {
 SIZE TCanvas::TextExtent(const std::string& text) {
     SIZE size{0, 0};
     HDC dc = Handle();
-    if (dc) GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (dc) size = TextExtent932(dc, text);
     return size;
+}
+
+std::wstring WideFrom932(const char* text, int length) {
+    if (length <= 0) return std::wstring();
+    const int n = MultiByteToWideChar(932, 0, text, length, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(932, 0, text, length, &wide[0], n);
+    return wide;
+}
+
+int DrawText932(HDC dc, const char* text, int length, RECT* rect, UINT format) {
+    if (length < 0) length = text ? lstrlenA(text) : 0;
+    std::wstring wide = WideFrom932(text, length);
+    // DT_MODIFYSTRING may write into the buffer: it is this function's own copy.
+    return DrawTextW(dc, &wide[0], static_cast<int>(wide.size()), rect, format);
+}
+
+SIZE TextExtent932(HDC dc, const std::string& text) {
+    SIZE size{0, 0};
+    const std::wstring wide = WideFrom932(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size;
+}
+
+HFONT CreateFont932(const LOGFONTA& font) {
+    LOGFONTW wide{};
+    static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(LOGFONTW, lfFaceName),
+                  "the two LOGFONTs share their numeric fields");
+    memcpy(&wide, &font, offsetof(LOGFONTA, lfFaceName));
+    const std::wstring face = WideFrom932(font.lfFaceName, lstrlenA(font.lfFaceName));
+    lstrcpynW(wide.lfFaceName, face.c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&wide);
 }
 
 } // namespace vcl

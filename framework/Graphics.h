@@ -122,4 +122,22 @@ private:
 // Default face of new fonts: the UI font of Japanese Windows.
 extern const char* const DefaultFontName;
 
+// Text that the program draws or measures itself goes to GDI in UTF-16,
+// converted from code page 932. The program's "A" calls of windows, menus and
+// message boxes follow its own code page (932, from its manifest, whatever the
+// system's), but GDI's "A" calls convert with the system's code page: on an
+// English or Chinese system, or with Windows' UTF-8 option, they would draw,
+// measure and look up fonts by the wrong characters.
+std::wstring WideFrom932(const char* text, int length);
+inline std::wstring WideFrom932(const std::string& text) {
+    return WideFrom932(text.data(), static_cast<int>(text.size()));
+}
+// DrawTextA, GetTextExtentPoint32A and CreateFontIndirectA for code page 932 text.
+int DrawText932(HDC dc, const char* text, int length, RECT* rect, UINT format);
+inline int DrawText932(HDC dc, const std::string& text, RECT* rect, UINT format) {
+    return DrawText932(dc, text.data(), static_cast<int>(text.size()), rect, format);
+}
+SIZE TextExtent932(HDC dc, const std::string& text);
+HFONT CreateFont932(const LOGFONTA& font);
+
 } // namespace vcl

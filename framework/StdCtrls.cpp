@@ -7,8 +7,11 @@ namespace vcl {
 bool SameText(const std::string& a, const std::string& b) {
     // Two empty strings are equal; an empty one equals nothing else.
     if (a.empty() || b.empty()) return a.empty() && b.empty();
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+    // Compared in UTF-16: CompareStringA would read the bytes in the code page
+    // of the user's locale, which need not be 932.
+    const std::wstring wa = WideFrom932(a), wb = WideFrom932(b);
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()), wb.data(),
+                          static_cast<int>(wb.size())) == CSTR_EQUAL;
 }
 
 // ------------------------------------------------------------------- hints
@@ -93,7 +96,7 @@ private:
         HDC dc = GetDC(FWindow);
         HGDIOBJ old = SelectObject(dc, FFont.Handle());
         RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), 0};
-        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        DrawText932(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, old);
         ReleaseDC(FWindow, dc);
         const int w = r.right + 8, h = r.bottom + 4;
@@ -118,7 +121,7 @@ private:
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
             InflateRect(&r, -3, -1);
-            DrawTextA(dc, text, length, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+            DrawText932(dc, text, length, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
             SelectObject(dc, old);
             EndPaint(wnd, &ps);
             return 0;
@@ -514,7 +517,7 @@ void TLabel::AdjustBounds() {
     HGDIOBJ old = SelectObject(dc, FFont.Handle());
     RECT r{0, 0, 0, 0};
     const std::string text = FText.empty() ? std::string(" ") : FText;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_EXPANDTABS | DT_LEFT);
+    DrawText932(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_EXPANDTABS | DT_LEFT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     SetBounds(FLeft, FTop, r.right, r.bottom);
@@ -530,7 +533,7 @@ void TLabel::Paint() {
     HGDIOBJ old = SelectObject(dc, FFont.Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(FEnabled ? FFont.Color() : clGrayText));
-    DrawTextA(dc, FText.c_str(), static_cast<int>(FText.size()), &r, DT_EXPANDTABS | DT_LEFT);
+    DrawText932(dc, FText.c_str(), static_cast<int>(FText.size()), &r, DT_EXPANDTABS | DT_LEFT);
     SelectObject(dc, old);
 }
 

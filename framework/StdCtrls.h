@@ -12,8 +12,8 @@
 
 namespace vcl {
 
-// Whole-string comparison that ignores letter case under the user's default
-// locale (CompareStringA with NORM_IGNORECASE).
+// Whole-string comparison of code page 932 texts that ignores letter case
+// under the user's default locale (CompareStringW with NORM_IGNORECASE).
 bool SameText(const std::string& a, const std::string& b);
 
 // A windowed control on a system window class. It switches the input method

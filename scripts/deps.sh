@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and running Vantro Pad on Debian 12 needs, and enables
-# the ja_JP.UTF-8 locale (Wine takes its code page, 932, from it).
+# the ja_JP.UTF-8 locale (Wine takes its code page, 932, from it) and the
+# en_US.UTF-8 one (code page 1252, the tests' second system locale).
 # Does no network work when everything is already there. Needs root (or sudo).
 set -euo pipefail
 
@@ -36,12 +37,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  echo "deps: generating the ja_JP.UTF-8 locale" >&2
-  if grep -q '^[#[:space:]]*ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-    "${SUDO[@]}" sed -i 's/^[#[:space:]]*ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-  else
-    echo 'ja_JP.UTF-8 UTF-8' | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+# ja_JP.UTF-8 gives Wine the system code page 932; en_US.UTF-8 (code page
+# 1252) is the second system locale the tests run under.
+for loc in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "${loc}.utf8"; then
+    echo "deps: generating the ${loc}.UTF-8 locale" >&2
+    if grep -q "^[#[:space:]]*${loc}.UTF-8 UTF-8" /etc/locale.gen; then
+      "${SUDO[@]}" sed -i "s/^[#[:space:]]*${loc}.UTF-8 UTF-8/${loc}.UTF-8 UTF-8/" /etc/locale.gen
+    else
+      echo "${loc}.UTF-8 UTF-8" | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${SUDO[@]}" locale-gen >/dev/null
   fi
-  "${SUDO[@]}" locale-gen >/dev/null
-fi
+done

@@ -16,6 +16,11 @@
 # that screen resolution (HKCU\Control Panel\Desktop LogPixels), which every
 # program in it then sees; give such a prefix a BUILD_DIR of its own.
 #
+# With VANTRO_WINE_LC_ALL set (e.g. en_US.UTF-8) Wine runs under that locale
+# instead of ja_JP.UTF-8, so the system's code page is another one (1252 for
+# en_US); the programs' manifests still give them code page 932. Give such a
+# run a BUILD_DIR of its own too.
+#
 # With DISPLAY set the program runs on that display. Without it the script
 # starts its own Xvfb, and afterwards stops the Wine processes of the prefix
 # and the Xvfb server again.
@@ -35,7 +40,8 @@ export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
-export LC_ALL=ja_JP.UTF-8                    # Wine's code page follows it: 932
+# Wine's system code page follows the locale: 932 for ja_JP.
+export LC_ALL="${VANTRO_WINE_LC_ALL:-ja_JP.UTF-8}"
 unset LANGUAGE
 
 # Bump when the prefix settings below change, so existing prefixes are redone.
@@ -45,8 +51,8 @@ MARLETT_TTF=/usr/share/wine/fonts/marlett.ttf   # package fonts-wine
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  echo "wine-run: locale ja_JP.UTF-8 is missing (run scripts/deps.sh); Wine will not use code page 932" >&2
+if ! locale -a 2>/dev/null | grep -qix "$(echo "$LC_ALL" | sed 's/UTF-8$/utf8/')"; then
+  echo "wine-run: locale $LC_ALL is missing (run scripts/deps.sh); Wine falls back to code page 1252" >&2
 fi
 
 reg_add() {  # KEY NAME TYPE DATA

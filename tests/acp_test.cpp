@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -44,9 +46,19 @@ std::string VersionString(const std::vector<char>& block, const char* langCp, co
 
 }  // namespace
 
-TEST(Encoding, SystemCodePagesAreJapanese) {
-    EXPECT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (and the locale generated)";
+TEST(Encoding, TheProgramsCodePageIs932WhateverTheSystemsIs) {
+    // The manifest's active code page gives the process code page 932.
+    EXPECT_EQ(GetACP(), 932u);
     EXPECT_EQ(GetOEMCP(), 932u);
+    // The system's own code page: 932 in the Japanese run, another in the run
+    // under a second system locale (it proves that run is one).
+    const char* expected = getenv("VANTRO_EXPECT_SYSTEM_ACP");
+    DWORD system = 0;
+    ASSERT_GT(GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                             reinterpret_cast<LPWSTR>(&system), sizeof system / sizeof(wchar_t)),
+              0);
+    printf("system code page %lu, the program's %u\n", system, GetACP());
+    EXPECT_EQ(system, expected ? strtoul(expected, nullptr, 10) : 932ul);
 }
 
 TEST(Encoding, LiteralsAreCompiledToCp932) {

@@ -32,6 +32,21 @@ TEST(EntryRules, ControlCharactersBecomeBlanks) {
     EXPECT_EQ(CleanTargetText("メモ帳 - ソース表示"), "メモ帳 - ソース表示");
 }
 
+TEST(EntryRules, EveryLeadByteOfCodePage932AndNoOtherIsDroppedAtTheEnd) {
+    // All 256 byte values against the system's own table of code page 932,
+    // which holds whatever the system's code page is.
+    int leads = 0;
+    for (int b = 0; b < 256; ++b) {
+        const std::string text = std::string("ab") + static_cast<char>(b);
+        const bool lead = IsDBCSLeadByteEx(932, static_cast<BYTE>(b)) != FALSE;
+        leads += lead;
+        EXPECT_EQ(DropCutLeadByte(text), lead ? "ab" : text) << "byte " << b;
+        // Followed by a second byte, it is a whole character either way.
+        EXPECT_EQ(DropCutLeadByte(text + "\x40"), text + "\x40") << "byte " << b;
+    }
+    EXPECT_EQ(leads, 60) << "0x81-0x9F and 0xE0-0xFC";
+}
+
 TEST(EntryRules, ACutDoubleByteCharacterIsDropped) {
     const std::string a38(38, 'a');
     // "あ" is 82 A0: its first byte alone at the end goes.

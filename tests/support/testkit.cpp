@@ -230,7 +230,12 @@ void ReleaseModifiers() {
 bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 bool EnsureHeld(int vk) {
-    if (!KeyHeld(vk)) keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    if (KeyHeld(vk)) return true;
+    keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    // Wine answers from a cache for up to 50 ms: ask until the key reads held,
+    // without handling messages (no re-read of the keyboard comes between).
+    const DWORD start = GetTickCount();
+    while (!KeyHeld(vk) && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) Sleep(1);
     return KeyHeld(vk);
 }
 
@@ -414,12 +419,27 @@ CaptionBar MeasureCaption(HWND wnd) {
     return bar;
 }
 
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const std::string& text) {
     HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, charset, 0, 0, 0, 0, face);
+    // In UTF-16, converted from code page 932 here: GDI's "A" calls would
+    // convert with the system's code page, which need not be 932.
+    const auto wide = [](const std::string& bytes) {
+        std::wstring w(bytes.size() + 1, L'\0');
+        const int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &w[0],
+                                          static_cast<int>(w.size()));
+        w.resize(n > 0 ? n : 0);
+        return w;
+    };
+    HFONT font = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, charset, 0, 0, 0, 0, wide(face).c_str());
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    const std::wstring w = wide(text);
+    GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);

@@ -173,6 +173,10 @@ private:
 // CreateFont, weight, character set): a measurement independent of the program's fonts.
 SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const std::string& text);
 
+// Whether the tests run under Wine (its ntdll exports wine_get_version).
+// Tests that can only mean something there skip themselves elsewhere.
+bool UnderWine();
+
 // Folder of the running test program, ending in a backslash.
 std::string ExeDir();
 
