@@ -148,6 +148,7 @@ TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
     release.join();
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
 }
+
 TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
     // The platform's own code page 932 profile calls are the measure: for
     // every text, the wide road leaves the same bytes in the file and reads
@@ -176,4 +177,41 @@ TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
     std::wstring referenceW = WideFrom932(reference);
     EXPECT_EQ(testkit::ReadFileBytes(mine), testkit::ReadFileBytes(referenceW));
     DeleteFileA(reference.c_str());
+}
+
+// --- the code page of the profile calls --------------------------------------
+
+TEST(ProfileCodePage, TheFileHoldsTheProgramsBytesWhateverTheProcessCodePage) {
+    // The wide profile calls write the file in the process's code page
+    // (WideCharToMultiByte with it, as the platform does) and read it back
+    // with it. Texts converted with that same code page reach the file as
+    // their own bytes: those the ANSI calls write.
+    auto fileBytes = [](const std::wstring& text, UINT cp) {
+        const int n = WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(n), '\0');
+        if (n > 0) WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+        return bytes;
+    };
+    auto readBack = [](const std::string& bytes, UINT cp) {
+        const int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring text(static_cast<size_t>(n), L'\0');
+        if (n > 0) MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+        return text;
+    };
+    const std::string texts[] = {"｢ｴｸｽﾌﾟﾛｰﾗ｣", "｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣", "｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣", "｢｣", "Target", "List.Count", "2147483647"};
+    // Western European, Cyrillic, the old OEM one, Japanese: each maps every
+    // byte these texts use.
+    for (UINT cp : {1252u, 1251u, 932u}) {
+        for (const std::string& text : texts) {
+            const std::wstring given = vcl::ini::ProfileText(text, cp);
+            EXPECT_EQ(fileBytes(given, cp), text) << cp << " " << text;
+            EXPECT_EQ(vcl::ini::ProfileBytes(readBack(text, cp), cp), text) << cp << " " << text;
+        }
+    }
+    // The code page 932 form of a half-width text is what a code page 1252
+    // system cannot write: the file would get "?" where the bytes belong.
+    EXPECT_EQ(fileBytes(WideFrom932("｢ｴｸｽﾌﾟﾛｰﾗ｣"), 1252), "??????????");
+    // In this (code page 932) process the two agree.
+    ASSERT_EQ(GetACP(), 932u);
+    EXPECT_EQ(vcl::ini::ProfileText("｢表ソ｣", CP_ACP), WideFrom932("｢表ソ｣"));
 }
