@@ -166,9 +166,12 @@ void TVTform::LoadSettings() {
 
 void TVTform::SaveSettings() {
     if (!SettingsToWrite(FSettingsUnread, FStartSettings, CurrentSettings())) return;
-    IniG->WriteFlag("Target", "All", OptAll);
-    IniG->WriteTextList("Target", "List", *Targets);
-    IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+    // All or nothing: a save cut short leaves the file as it was.
+    IniG->WriteAllOrNothing([this] {
+        IniG->WriteFlag("Target", "All", OptAll);
+        IniG->WriteTextList("Target", "List", *Targets);
+        IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+    });
     FSettingsUnread = false;  // the file holds the pad's settings now
 }
 

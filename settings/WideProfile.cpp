@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "settings/SafeSave.h"
+
 namespace vcl {
 namespace ini {
 
@@ -100,6 +102,7 @@ std::string ReadProfileString(const std::wstring& file, const std::string& secti
 
 bool WriteProfileString(const std::wstring& file, const std::string& section, const std::string& key,
                         const std::string& value) {
+    if (!FileStepAllowed(FileStep::Write, file)) return false;
     return WritePrivateProfileStringW(ProfileText(section, CP_ACP).c_str(), ProfileText(key, CP_ACP).c_str(),
                                       ProfileText(value, CP_ACP).c_str(), file.c_str()) != 0;
 }

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "settings/IniGT.h"
 #include "settings/IniRules.h"
+#include "settings/SafeSave.h"
 #include "settings/WideProfile.h"
 #include "tests/support/blackbox.h"
 
@@ -214,4 +217,158 @@ TEST(ProfileCodePage, TheFileHoldsTheProgramsBytesWhateverTheProcessCodePage) {
     // In this (code page 932) process the two agree.
     ASSERT_EQ(GetACP(), 932u);
     EXPECT_EQ(vcl::ini::ProfileText("｢表ソ｣", CP_ACP), WideFrom932("｢表ソ｣"));
+}
+
+// --- saving all or nothing ---------------------------------------------------
+
+namespace {
+
+using vcl::ini::FileStep;
+
+const char kOtherSections[] =
+    "[Window]\r\nLeft=12\r\n[Target]\r\nAll=1\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\n"
+    "List.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\nNote=｢kept｣\r\n[Pad]\r\nNoBoth=1\r\n";
+
+// The pad's three settings written the pad's way.
+void WritePadSettings(TIniGT& ini, bool all, const TStringList& list, bool noBoth) {
+    ini.WriteFlag("Target", "All", all);
+    ini.WriteTextList("Target", "List", list);
+    ini.WriteFlag("Pad", "NoBoth", noBoth);
+}
+
+// What the same writes, made one by one on the file itself as they always
+// were, leave in a file that started as `before`.
+std::string InPlace(const std::wstring& dir, const std::string& before, bool all, const TStringList& list, bool noBoth) {
+    const std::wstring path = dir + L"in-place.ini";
+    DeleteFileW(path.c_str());
+    if (!before.empty()) {
+        EXPECT_TRUE(testkit::WriteFileBytes(path, before));
+    }
+    TIniGT ini(nullptr);
+    ini.SetFileNameW(path);
+    WritePadSettings(ini, all, list, noBoth);
+    const std::string bytes = testkit::ReadFileBytes(path);
+    DeleteFileW(path.c_str());
+    return bytes;
+}
+
+class SaveAllOrNothing : public ::testing::Test {
+protected:
+    void SetUp() override { ini.SetFileNameW(path); }
+    // Saves through the component; the steps the seam saw, and whether it threw.
+    bool Save(bool all, const TStringList& list, bool noBoth,
+              const std::function<bool(FileStep, const std::wstring&)>& step = nullptr) {
+        auto seam = testkit::MakeScopedHook(vcl::ini::FileStepHook(), [&](FileStep s, const std::wstring& p) {
+            steps.push_back(s);
+            return step ? step(s, p) : true;
+        });
+        try {
+            ini.WriteAllOrNothing([&] { WritePadSettings(ini, all, list, noBoth); });
+            return true;
+        } catch (const vcl::Exception& e) {
+            // The file's own path, not the copy's.
+            EXPECT_EQ(e.Message(), Cp932From(path) + " に書き込めません");
+            return false;
+        }
+    }
+    std::string File() const { return testkit::ReadFileBytes(path); }
+    bool CopyLeft() const { return Exists(vcl::ini::SaveCopyPath(path)); }
+
+    TempFolder folder{kNameOutside932};
+    const std::wstring path = folder.DirW() + L"vantro.ini";
+    TIniGT ini{nullptr};
+    std::vector<FileStep> steps;
+};
+
+} // namespace
+
+TEST_F(SaveAllOrNothing, ShrinkingAndGrowingListsGiveTheBytesOfTheWritesInPlace) {
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    const TStringList two = List({"ｴｸｽﾌﾟﾛｰﾗ", " ﾒﾓ帳 "});
+    ASSERT_TRUE(Save(false, two, false));
+    // Other sections and keys stay; the count bounds the list, so the keys
+    // of the longer list beyond it stay too, as every save left them.
+    const std::string shrunk =
+        "[Window]\r\nLeft=12\r\n[Target]\r\nAll=0\r\nList.Count=2\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ ﾒﾓ帳 ｣\r\n"
+        "List.2=｢c｣\r\nList.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\nNote=｢kept｣\r\n[Pad]\r\nNoBoth=0\r\n";
+    EXPECT_EQ(File(), shrunk);
+    EXPECT_EQ(File(), InPlace(folder.DirW(), kOtherSections, false, two, false));
+    EXPECT_EQ(steps.front(), FileStep::Copy);
+    EXPECT_EQ(steps.back(), FileStep::Replace);
+    EXPECT_FALSE(CopyLeft());
+
+    TStringList seven = List({"1", "2", "3", "4", "5", "6", "表"});
+    ASSERT_TRUE(Save(true, seven, true));
+    EXPECT_EQ(File(), InPlace(folder.DirW(), shrunk, true, seven, true));
+    EXPECT_NE(File().find("List.Count=7\r\n"), std::string::npos);
+    EXPECT_NE(File().find("List.6=｢表｣\r\n"), std::string::npos);
+    TStringList back;
+    ini.ReadTextList("Target", "List", back);
+    EXPECT_EQ(back, seven);
+    EXPECT_FALSE(CopyLeft());
+}
+
+TEST_F(SaveAllOrNothing, WithoutAFileTheFirstSaveMakesTheEightLinesAndNoStaleCopyMixesIn) {
+    // A copy left by a save that was killed part way.
+    ASSERT_TRUE(testkit::WriteFileBytes(vcl::ini::SaveCopyPath(path), "[Target]\r\nList.Count=9\r\nList.8=｢x｣\r\n"));
+    ASSERT_TRUE(Save(false, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}), false));
+    EXPECT_EQ(File(), kFirstRunFile);
+    EXPECT_EQ(steps.back(), FileStep::Move);
+    EXPECT_FALSE(CopyLeft());
+
+    // With the file there, a stale copy is overwritten by the file's own bytes.
+    ASSERT_TRUE(testkit::WriteFileBytes(vcl::ini::SaveCopyPath(path), "[Pad]\r\nStale=1\r\n"));
+    ASSERT_TRUE(Save(false, List({"ﾒﾓ帳"}), true));
+    EXPECT_EQ(File(), InPlace(folder.DirW(), kFirstRunFile, false, List({"ﾒﾓ帳"}), true));
+    EXPECT_FALSE(CopyLeft());
+}
+
+TEST_F(SaveAllOrNothing, AFailureAtAnyStepLeavesTheOldFileByteForByte) {
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    const TStringList two = List({"x", "y"});
+    // Refused: the copy, the third profile write (the list's first entry,
+    // after the count), the last write, the flush, the replacement.
+    const struct {
+        FileStep step;
+        int nth;
+    } failures[] = {{FileStep::Copy, 1}, {FileStep::Write, 3}, {FileStep::Write, 5},
+                    {FileStep::Flush, 1}, {FileStep::Replace, 1}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(static_cast<int>(f.step) * 10 + f.nth);
+        int seen = 0;
+        steps.clear();
+        EXPECT_FALSE(Save(false, two, false, [&](FileStep s, const std::wstring&) { return s != f.step || ++seen != f.nth; }));
+        EXPECT_EQ(seen, f.nth) << "the save reached the step";
+        EXPECT_EQ(File(), kOtherSections);
+        EXPECT_FALSE(CopyLeft());
+    }
+    // The same save goes through once nothing refuses.
+    EXPECT_TRUE(Save(false, two, false));
+    EXPECT_NE(File().find("List.Count=2\r\nList.0=｢x｣\r\nList.1=｢y｣\r\n"), std::string::npos);
+}
+
+TEST_F(SaveAllOrNothing, ACopyHeldByAnotherProgramLeavesTheOldFileAndGoesWhenReleased) {
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    // A scanner opens the new copy as soon as it appears, for reading and
+    // letting others delete it: the writes to it fail.
+    HANDLE scanner = INVALID_HANDLE_VALUE;
+    EXPECT_FALSE(Save(true, List({"x"}), true, [&](FileStep s, const std::wstring& p) {
+        if (s == FileStep::Write && scanner == INVALID_HANDLE_VALUE)
+            scanner = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        return true;
+    }));
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(File(), kOtherSections);
+    CloseHandle(scanner);
+    EXPECT_FALSE(CopyLeft());
+
+    // The file itself held without sharing: the copy cannot even be made.
+    {
+        testkit::HeldFile held(path);
+        ASSERT_TRUE(held.Held());
+        EXPECT_FALSE(Save(true, List({"x"}), true));
+    }
+    EXPECT_EQ(File(), kOtherSections);
+    EXPECT_FALSE(CopyLeft());
 }

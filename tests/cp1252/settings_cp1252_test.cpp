@@ -27,9 +27,11 @@ TEST(CodePage1252, TheSettingsFileHoldsTheSameBytesAndReadsBack) {
     ini.SetFileNameW(path);
     TStringList defaults;
     for (const char* t : {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}) defaults.Add(t);
-    ini.WriteFlag("Target", "All", false);
-    ini.WriteTextList("Target", "List", defaults);
-    ini.WriteFlag("Pad", "NoBoth", false);
+    ini.WriteAllOrNothing([&] {
+        ini.WriteFlag("Target", "All", false);
+        ini.WriteTextList("Target", "List", defaults);
+        ini.WriteFlag("Pad", "NoBoth", false);
+    });
     EXPECT_EQ(testkit::ReadFileBytes(path), kFirstRunFile);
 
     // A file written on a Japanese system reads back byte for byte.
