@@ -3,6 +3,8 @@
 // them without windows.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ struct PadSettingsValues {
     }
     bool operator!=(const PadSettingsValues& o) const { return !(*this == o); }
 };
+
+// Posted to the pad when its settings file could not be read at start: the
+// message is shown from the message loop, once start-up is done.
+constexpr UINT WM_SETTINGSUNREAD = WM_APP + 1;
 
 // Whether a save writes the settings. Always when the file was read at start.
 // When it could not be read, the pad runs with the defaults, and the file

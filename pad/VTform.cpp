@@ -156,7 +156,10 @@ void TVTform::LoadSettings() {
         FStartSettings = CurrentSettings();
         if (FStartSettings.targets.empty())
             FStartSettings.targets.assign(std::begin(kDefaultTargets), std::end(kDefaultTargets));
-        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        // Told from the message loop, once start-up is done and the defaults
+        // are in place: a close or a session end while the box is open then
+        // finds a whole pad.
+        PostMessageW(Handle(), WM_SETTINGSUNREAD, 0, 0);
         return;
     }
     OptAll = IniG->ReadFlag("Target", "All", false);
@@ -287,6 +290,9 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_WTSSESSION_CHANGE:
         if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
+        return 0;
+    case WM_SETTINGSUNREAD:
+        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
         return 0;
     default:
         return TForm::WndProc(msg, wParam, lParam);

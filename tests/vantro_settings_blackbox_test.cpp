@@ -106,4 +106,34 @@ TEST_F(VantroSettings, AFileHeldWhileTheProgramStartsKeepsItsEntries) {
     EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
 }
 
+TEST_F(VantroSettings, WhileTheStartUpBoxIsOpenASessionEndAndACloseWriteNothingAndDoNotCrash) {
+    for (const bool sessionEnd : {true, false}) {
+        SCOPED_TRACE(sessionEnd ? "the session ends, then the pad is closed" : "the pad is closed");
+        ASSERT_TRUE(testkit::WriteFileBytes(proc.IniPath(), kFiveEntries));
+        HeldFile held(proc.IniPath());
+        ASSERT_TRUE(held.Held());
+        ASSERT_TRUE(proc.Start());
+        HWND box = nullptr;
+        EXPECT_TRUE(testkit::WaitFor([&] { return !proc.MessageBoxText(&box).empty(); }, "the start-up box"));
+        EXPECT_NE(proc.MessageBoxText().find("vantro.ini を読み込めません."), std::string::npos);
+        pad = proc.Pad();
+        ASSERT_NE(pad, nullptr);
+        // The other program lets go: a write would now go through.
+        held.Release();
+        if (sessionEnd) {
+            DWORD_PTR answer = 0;
+            ASSERT_TRUE(SendMessageTimeoutA(pad, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                            testkit::kLimitMs, &answer));
+            ASSERT_TRUE(SendMessageTimeoutA(pad, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                            testkit::kLimitMs, &answer));
+            EXPECT_TRUE(proc.Running());
+            EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+        }
+        PostMessageW(pad, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(proc.WaitExit());
+        EXPECT_EQ(proc.ExitCode(), 0u) << "not a crash";
+        EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+    }
+}
+
 } // namespace
