@@ -9,6 +9,7 @@
 #include "framework/Platform.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
+#include "pad/SingleInstance.h"
 #include "settings/WideProfile.h"
 #include "resources/VTform.layout.h"
 
@@ -293,6 +294,11 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETTINGSUNREAD:
         ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        return 0;
+    case WM_PADHANDOVER:
+        // Another start of the program for this settings file: it ended, and
+        // the user meets this pad's settings dialog instead.
+        SetMenu();
         return 0;
     default:
         return TForm::WndProc(msg, wParam, lParam);
