@@ -35,6 +35,12 @@ constexpr UINT WM_SETTINGSUNREAD = WM_APP + 1;
 // differ from those the pad started with, that is when the user changed them.
 bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const PadSettingsValues& now);
 
+// Whether the pad's commands that open a dialog (a click on the pad or its
+// tray icon, the context menu's items) may run. Not while the question whether
+// to end without saving is open: a dialog would open inside that box, and
+// what was changed there would be thrown away by its answer.
+bool PadCommandsAllowed(bool askingToEnd);
+
 // The message that the file could not be read (once, at start), and the
 // question after a failed write: "<path> に書き込めません." followed by whether
 // to end without saving. The path is the platform's own, as the user sees it.

@@ -474,7 +474,7 @@ TModalResult TVTform::RunSettingsDialog() {
 void TVTform::SetMenu() {
     // Nothing to edit once the close has freed the list (a tray click queued
     // behind the close).
-    if (!EditForm || EditForm->Visible() || !Targets) return;
+    if (!EditForm || EditForm->Visible() || !Targets || !PadCommandsAllowed(FAskingToEnd)) return;
     const TModalResult result = RunSettingsDialog();
     // The dialog's quit item may have ended the program meanwhile.
     if (!Targets) return;
@@ -489,7 +489,7 @@ void TVTform::SetMenu() {
 }
 
 void TVTform::AddTargetClick(TObject*) {
-    if (!Targets) return;
+    if (!Targets || !PadCommandsAllowed(FAskingToEnd)) return;
     const TModalResult result = RunSettingsDialog();
     // The boxes show the stored options again; this path takes only the list.
     EditForm->Opt_all->SetChecked(OptAll);
@@ -529,12 +529,14 @@ void TVTform::Exit1Click(TObject*) {
 }
 
 void TVTform::KVersion1Click(TObject*) {
+    if (!PadCommandsAllowed(FAskingToEnd)) return;
     const std::string app = AboutApplicationText();
     platform::ShellAbout(Handle(), app.c_str(), kAboutNotice, LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
     Timer1->SetEnabled(true);
 }
 
 void TVTform::Help1Click(TObject*) {
+    if (!PadCommandsAllowed(FAskingToEnd)) return;
     platform::WinHelp(Handle(), Application->HelpFile().c_str(), HELP_CONTEXT, 1);
     Timer1->SetEnabled(true);
 }
