@@ -1,7 +1,8 @@
 // Fuzz target for the settings rules: any byte string goes through the number
 // rule, the bracket rule and, read as a UTF-16 path, the name scans. Besides
-// running under the sanitizers, each result is checked against a plainly written reference or
-// against the invariants the callers depend on; a mismatch aborts.
+// running under the sanitizers, each result is checked against a plainly
+// written reference or against the invariants the callers depend on; a
+// mismatch aborts.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
