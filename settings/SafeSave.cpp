@@ -9,6 +9,12 @@ namespace {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Removes the copy, also when it took over the read-only mark of the file.
+void Remove(const std::wstring& copy) {
+    SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(copy.c_str());
+}
+
 // Fails a step the hook refuses as the platform would.
 bool Allowed(FileStep step, const std::wstring& path) {
     if (FileStepAllowed(step, path)) return true;
@@ -25,7 +31,7 @@ bool StartCopy(const std::wstring& path, const std::wstring& copy, bool& existed
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;  // held, denied, or no folder
     // Nothing to copy: the profile calls make the copy from nothing, as they
     // made the file on a first run. A copy left by an earlier save goes first.
-    DeleteFileW(copy.c_str());
+    Remove(copy);
     return !Exists(copy);
 }
 
@@ -75,13 +81,13 @@ bool SaveThroughCopy(const std::wstring& path, const std::function<bool(const st
     const std::wstring copy = SaveCopyPath(path);
     bool existed = false;
     if (!StartCopy(path, copy, existed)) {
-        DeleteFileW(copy.c_str());  // whatever a copy cut short left
+        Remove(copy);  // whatever a copy cut short left
         return false;
     }
     if (write(copy) && Flush(copy) && PutInPlace(path, copy, existed)) return true;
     // The copy goes, unless it is all that is left of the settings (the file
     // was taken away and the copy could not take its place).
-    if (Exists(path) || !existed) DeleteFileW(copy.c_str());
+    if (Exists(path) || !existed) Remove(copy);
     return false;
 }
 
