@@ -8,6 +8,8 @@ bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const Pa
     return !readFailed || now != atStart;
 }
 
+bool PadCommandsAllowed(bool askingToEnd) { return !askingToEnd; }
+
 std::wstring SettingsReadFailedText(const std::wstring& path) {
     return path + ini::WideFrom932(" を読み込めません.\n既定の設定で起動します. "
                                    "設定を変更しない限り, このファイルは書き換えません.");

@@ -3,6 +3,8 @@
 // them without windows.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -23,11 +25,21 @@ struct PadSettingsValues {
     bool operator!=(const PadSettingsValues& o) const { return !(*this == o); }
 };
 
+// Posted to the pad when its settings file could not be read at start: the
+// message is shown from the message loop, once start-up is done.
+constexpr UINT WM_SETTINGSUNREAD = WM_APP + 1;
+
 // Whether a save writes the settings. Always when the file was read at start.
 // When it could not be read, the pad runs with the defaults, and the file
 // still holds the user's own settings: it is written only once the settings
 // differ from those the pad started with, that is when the user changed them.
 bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const PadSettingsValues& now);
+
+// Whether the pad's commands that open a dialog (a click on the pad or its
+// tray icon, the context menu's items) may run. Not while the question whether
+// to end without saving is open: a dialog would open inside that box, and
+// what was changed there would be thrown away by its answer.
+bool PadCommandsAllowed(bool askingToEnd);
 
 // The message that the file could not be read (once, at start), and the
 // question after a failed write: "<path> に書き込めません." followed by whether

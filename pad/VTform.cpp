@@ -10,6 +10,7 @@
 #include "framework/Platform.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
+#include "pad/SingleInstance.h"
 #include "settings/WideProfile.h"
 #include "resources/VTform.layout.h"
 
@@ -169,7 +170,10 @@ void TVTform::LoadSettings() {
         FStartSettings = CurrentSettings();
         if (FStartSettings.targets.empty())
             FStartSettings.targets.assign(std::begin(kDefaultTargets), std::end(kDefaultTargets));
-        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        // Told from the message loop, once start-up is done and the defaults
+        // are in place: a close or a session end while the box is open then
+        // finds a whole pad.
+        PostMessageW(Handle(), WM_SETTINGSUNREAD, 0, 0);
         return;
     }
     OptAll = IniG->ReadFlag("Target", "All", false);
@@ -179,9 +183,12 @@ void TVTform::LoadSettings() {
 
 void TVTform::SaveSettings() {
     if (!SettingsToWrite(FSettingsUnread, FStartSettings, CurrentSettings())) return;
-    IniG->WriteFlag("Target", "All", OptAll);
-    IniG->WriteTextList("Target", "List", *Targets);
-    IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+    // All or nothing: a save cut short leaves the file as it was.
+    IniG->WriteAllOrNothing([this] {
+        IniG->WriteFlag("Target", "All", OptAll);
+        IniG->WriteTextList("Target", "List", *Targets);
+        IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+    });
     FSettingsUnread = false;  // the file holds the pad's settings now
 }
 
@@ -306,6 +313,14 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_WTSSESSION_CHANGE:
         if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
+        return 0;
+    case WM_SETTINGSUNREAD:
+        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        return 0;
+    case WM_PADHANDOVER:
+        // Another start of the program for this settings file: it ended, and
+        // the user meets this pad's settings dialog instead.
+        SetMenu();
         return 0;
     default:
         return TForm::WndProc(msg, wParam, lParam);
@@ -477,7 +492,7 @@ TModalResult TVTform::RunSettingsDialog() {
 void TVTform::SetMenu() {
     // Nothing to edit once the close has freed the list (a tray click queued
     // behind the close).
-    if (!EditForm || EditForm->Visible() || !Targets) return;
+    if (!EditForm || EditForm->Visible() || !Targets || !PadCommandsAllowed(FAskingToEnd)) return;
     const TModalResult result = RunSettingsDialog();
     // The dialog's quit item may have ended the program meanwhile.
     if (!Targets) return;
@@ -492,7 +507,7 @@ void TVTform::SetMenu() {
 }
 
 void TVTform::AddTargetClick(TObject*) {
-    if (!Targets) return;
+    if (!Targets || !PadCommandsAllowed(FAskingToEnd)) return;
     const TModalResult result = RunSettingsDialog();
     // The boxes show the stored options again; this path takes only the list.
     EditForm->Opt_all->SetChecked(OptAll);
@@ -532,12 +547,14 @@ void TVTform::Exit1Click(TObject*) {
 }
 
 void TVTform::KVersion1Click(TObject*) {
+    if (!PadCommandsAllowed(FAskingToEnd)) return;
     const std::string app = AboutApplicationText();
     platform::ShellAbout(Handle(), app.c_str(), kAboutNotice, LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
     Timer1->SetEnabled(true);
 }
 
 void TVTform::Help1Click(TObject*) {
+    if (!PadCommandsAllowed(FAskingToEnd)) return;
     platform::WinHelp(Handle(), Application->HelpFile().c_str(), HELP_CONTEXT, 1);
     Timer1->SetEnabled(true);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "settings/IniRules.h"
+#include "settings/SafeSave.h"
 #include "settings/WideProfile.h"
 
 namespace vcl {
@@ -108,6 +109,29 @@ void TIniGT::FormPath(const std::wstring& name, const std::string& storedName) {
 
 bool TIniGT::WaitUntilReadable(unsigned waitMs) {
     return ini::WaitUntilReadable(FIniFile->FileNameW(), waitMs) != ini::FileReadState::Held;
+}
+
+void TIniGT::WriteAllOrNothing(const std::function<void()>& writes) {
+    // The writes go to the copy while they run; the component is bound to
+    // its own file again whatever happens.
+    std::unique_ptr<TIniFile> file = std::move(FIniFile);
+    bool saved = false;
+    try {
+        saved = ini::SaveThroughCopy(file->FileNameW(), [&](const std::wstring& copy) {
+            FIniFile.reset(new TIniFile(copy));
+            try {
+                writes();
+                return true;
+            } catch (const std::exception&) {
+                return false;  // reported below, with the file's own path
+            }
+        });
+    } catch (...) {
+        FIniFile = std::move(file);
+        throw;
+    }
+    FIniFile = std::move(file);
+    if (!saved) throw Exception(FIniFile->FileName() + " に書き込めません");
 }
 
 bool TIniGT::ReadFlag(const std::string& section, const std::string& key, bool def) {

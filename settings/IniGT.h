@@ -88,6 +88,12 @@ public:
     // defaults, which is what it holds.
     bool WaitUntilReadable(unsigned waitMs);
 
+    // Runs `writes` (this component's write operations) all or nothing: they
+    // go to a copy of the file beside it, which then takes the file's place in
+    // one step. When a write or the replacement fails, the file stays as it
+    // was and Exception("<full path> に書き込めません") is thrown.
+    void WriteAllOrNothing(const std::function<void()>& writes);
+
     bool ReadFlag(const std::string& section, const std::string& key, bool def);
     void WriteFlag(const std::string& section, const std::string& key, bool value);
     int32_t ReadNumber(const std::string& section, const std::string& key, int32_t def);

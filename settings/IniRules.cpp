@@ -101,36 +101,6 @@ std::string Unbracketed(const std::string& stored) {
     return n == 2 ? std::string() : stored.substr(1, n - 2);
 }
 
-NameParts ScanName(const std::string& path, LeadBytePredicate isLead) {
-    NameParts parts;
-    std::size_t i = 0;
-    while (i < path.size()) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (isLead && isLead(c)) {
-            i += 2;  // the second byte is part of the character, whatever its value
-            continue;
-        }
-        if (c == ':' || c == '\\') {
-            parts.dirEnd = i + 1;
-            parts.dot = std::string::npos;  // a "." before a separator is not an extension
-        } else if (c == '.') {
-            parts.dot = i;
-        }
-        ++i;
-    }
-    return parts;
-}
-
-std::string DirectoryPart(const std::string& path, LeadBytePredicate isLead) {
-    return path.substr(0, ScanName(path, isLead).dirEnd);
-}
-
-std::string DefaultIniName(const std::string& exePath, LeadBytePredicate isLead) {
-    const NameParts parts = ScanName(exePath, isLead);
-    const std::size_t end = parts.dot == std::string::npos ? exePath.size() : parts.dot;
-    return exePath.substr(parts.dirEnd, end - parts.dirEnd) + ".ini";
-}
-
 NameParts ScanName(const std::wstring& path) {
     NameParts parts;
     for (std::size_t i = 0; i < path.size(); ++i) {

@@ -3,9 +3,8 @@
 // far a stored list count is believed. Nothing here touches the platform, so
 // these rules also build and run on their own (unit tests, fuzzing).
 //
-// All strings are code page 932 byte strings. The double-byte awareness of the
-// name scans comes from a lead-byte predicate that the caller supplies (the
-// platform's own on Windows).
+// Texts are code page 932 byte strings; paths are UTF-16, as the platform's
+// wide calls give them.
 #pragma once
 
 #include <cstddef>
@@ -19,9 +18,6 @@ namespace ini {
 // stored between them, so blanks at either end survive the profile file.
 constexpr char kOpenBracket = '\xA2';   // "｢"
 constexpr char kCloseBracket = '\xA3';  // "｣"
-
-// Whether a byte starts a two-byte character.
-using LeadBytePredicate = bool (*)(unsigned char byte);
 
 // Number rule. A stored text converts when, after an optional "0x"/"0X" prefix
 // (taken as "$") or else after leading blanks (0x20), it is either "$" and
@@ -45,30 +41,19 @@ std::string Unbracketed(const std::string& stored);
 // Where a path's directory part and extension are. `dirEnd` is the length of
 // the directory part: everything up to and including the last ":" or "\", or 0
 // when there is none. `dot` is the index of the last "." after the directory
-// part, or npos. The scan steps over the second byte of every double-byte
-// character, so a trailing byte 0x5C is never taken for a "\".
+// part, or npos. A UTF-16 unit that stands for ":", "\" or "." is always that
+// character, so no character is ever split (a code page 932 trail byte 0x5C,
+// as in "表", is part of one unit here).
 struct NameParts {
     std::size_t dirEnd = 0;
     std::size_t dot = std::string::npos;
 };
-NameParts ScanName(const std::string& path, LeadBytePredicate isLead);
-
-inline bool HasDirectoryPart(const std::string& name, LeadBytePredicate isLead) {
-    return ScanName(name, isLead).dirEnd > 0;
-}
-// The directory part, ending in its separator (empty when there is none).
-std::string DirectoryPart(const std::string& path, LeadBytePredicate isLead);
-// The settings file name that belongs to an executable: its file name with the
-// extension replaced by ".ini" ("D:\TOOLS\MY.PAD.EXE" gives "MY.PAD.ini").
-std::string DefaultIniName(const std::string& exePath, LeadBytePredicate isLead);
-
-// The same rules for a UTF-16 path, as the platform's wide calls give it. A
-// UTF-16 unit that stands for ":", "\" or "." is always that character, so no
-// lead-byte rule is needed; the results match those of the byte scan above for
-// every path that code page 932 can hold.
 NameParts ScanName(const std::wstring& path);
 inline bool HasDirectoryPart(const std::wstring& name) { return ScanName(name).dirEnd > 0; }
+// The directory part, ending in its separator (empty when there is none).
 std::wstring DirectoryPart(const std::wstring& path);
+// The settings file name that belongs to an executable: its file name with the
+// extension replaced by ".ini" ("D:\TOOLS\MY.PAD.EXE" gives "MY.PAD.ini").
 std::wstring DefaultIniName(const std::wstring& exePath);
 
 // Text lists: the count key and the entry keys of list `name`.

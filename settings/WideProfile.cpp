@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "settings/SafeSave.h"
+
 namespace vcl {
 namespace ini {
 
@@ -19,25 +21,38 @@ constexpr DWORD kProbeInterval = 50;
 
 } // namespace
 
-std::wstring WideFrom932(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(kCodePage, 0, text.data(), size, nullptr, 0);
+std::wstring ProfileText(const std::string& bytes, unsigned codePage) {
+    if (bytes.empty()) return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
     if (n <= 0) return std::wstring();
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(kCodePage, 0, text.data(), size, &wide[0], n);
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, &wide[0], n);
     return wide;
 }
 
-std::string Cp932From(const std::wstring& text) {
+namespace {
+
+std::string BytesOf(const std::wstring& text, UINT codePage, DWORD flags, const char* unknown) {
     if (text.empty()) return std::string();
     const int size = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, "?", nullptr);
+    const int n = WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, unknown, nullptr);
     if (n <= 0) return std::string();
     std::string bytes(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), size, &bytes[0], n, "?", nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), size, &bytes[0], n, unknown, nullptr);
     return bytes;
 }
+
+} // namespace
+
+std::string ProfileBytes(const std::wstring& text, unsigned codePage) {
+    // As the ANSI profile calls convert: the code page's own defaults.
+    return BytesOf(text, codePage, 0, nullptr);
+}
+
+std::wstring WideFrom932(const std::string& text) { return ProfileText(text, kCodePage); }
+
+std::string Cp932From(const std::wstring& text) { return BytesOf(text, kCodePage, WC_NO_BEST_FIT_CHARS, "?"); }
 
 std::wstring ModuleFileName() {
     std::wstring path(MAX_PATH, L'\0');
@@ -67,7 +82,8 @@ std::wstring WindowsDirectory() {
 
 std::string ReadProfileString(const std::wstring& file, const std::string& section,
                               const std::string& key, const std::string& def) {
-    const std::wstring wSection = WideFrom932(section), wKey = WideFrom932(key), wDef = WideFrom932(def);
+    const std::wstring wSection = ProfileText(section, CP_ACP), wKey = ProfileText(key, CP_ACP),
+                       wDef = ProfileText(def, CP_ACP);
     std::wstring buffer;
     DWORD size = kFirstValueBuffer;
     for (;;) {
@@ -78,7 +94,7 @@ std::string ReadProfileString(const std::wstring& file, const std::string& secti
         // that fits exactly); only a shorter answer is known to be whole.
         if (n < size - 1 || size >= kLastValueBuffer) {
             buffer.resize(n < size ? n : size - 1);
-            return Cp932From(buffer);
+            return ProfileBytes(buffer, CP_ACP);
         }
         size *= 2;
     }
@@ -86,8 +102,9 @@ std::string ReadProfileString(const std::wstring& file, const std::string& secti
 
 bool WriteProfileString(const std::wstring& file, const std::string& section, const std::string& key,
                         const std::string& value) {
-    return WritePrivateProfileStringW(WideFrom932(section).c_str(), WideFrom932(key).c_str(),
-                                      WideFrom932(value).c_str(), file.c_str()) != 0;
+    if (!FileStepAllowed(FileStep::Write, file)) return false;
+    return WritePrivateProfileStringW(ProfileText(section, CP_ACP).c_str(), ProfileText(key, CP_ACP).c_str(),
+                                      ProfileText(value, CP_ACP).c_str(), file.c_str()) != 0;
 }
 
 FileReadState ProbeForReading(const std::wstring& path) {

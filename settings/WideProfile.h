@@ -3,8 +3,8 @@
 // its wide (UTF-16) calls, so that a settings file in a folder whose name code
 // page 932 cannot hold (accented letters, Hangul, many Chinese characters) is
 // still found, read and written. The file itself stays as the platform's
-// private-profile calls keep it: an ANSI file, written in code page 932 on the
-// systems the program is made for.
+// private-profile calls keep it: an ANSI file in the process's code page, which
+// is code page 932 on the systems the program is made for.
 #pragma once
 
 #include <string>
@@ -19,6 +19,15 @@ namespace ini {
 // both ways unchanged.
 std::wstring WideFrom932(const std::string& text);
 std::string Cp932From(const std::wstring& text);
+
+// The program's texts as the wide profile calls take them, and back, for a
+// process whose ANSI code page is `codePage`. Those calls keep the file in
+// that code page and convert with it, so texts converted with the same code
+// page reach the file as the very bytes the ANSI calls write (and come back as
+// the bytes those calls read), on a system of any code page. The profile
+// calls below use the process's own (CP_ACP).
+std::wstring ProfileText(const std::string& bytes, unsigned codePage);
+std::string ProfileBytes(const std::wstring& text, unsigned codePage);
 
 // The running executable's full path (GetModuleFileNameW), whole whatever its length.
 std::wstring ModuleFileName();

@@ -1,11 +1,13 @@
 // The pad on the rough paths of its life: a close after the close, a start
 // before the shell's notification area is there, the settings dialog opened
-// before the first docking, and more than one session-end notice.
+// before the first docking, more than one session-end notice, commands while
+// the exit question is open, and a second start of the program.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "dialogs/ListEdit.h"
+#include "pad/SingleInstance.h"
 #include "pad/VTform.h"
 #include "tests/support/blackbox.h"
 #include "tests/support/dialogkit.h"
@@ -133,6 +135,88 @@ TEST_F(PadHardening, AStartBeforeTheShellsNotificationAreaStartsAnywayAndAddsThe
     // Its icon is deleted from the stand-in shell that holds it.
     delete pad;
     pad = nullptr;
+}
+
+TEST_F(PadHardening, WhileTheExitQuestionIsOpenThePadsCommandsDoNothing) {
+    dialogkit::CreateDialogs();
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Pad]\r\nNoBoth=1\r\n"));
+    Create();
+    int dialogs = 0, abouts = 0, helps = 0;
+    // A settings dialog that a command opens is counted and cancelled at once.
+    EditForm->OnShow = [&](TObject*) {
+        ++dialogs;
+        EditForm->SetModalResult(mrCancel);
+    };
+    auto about = testkit::MakeScopedHook(platform::hooks().shellAbout, [&](HWND, const char*, const char*, HICON) {
+        ++abouts;
+        return 1;
+    });
+    auto help = testkit::MakeScopedHook(platform::hooks().winHelp, [&](HWND, const char*, UINT, ULONG_PTR) {
+        ++helps;
+        return TRUE;
+    });
+    // The tray icon, the context menu's dialog items, and a second start of the program.
+    auto everyCommand = [&] {
+        pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, ssLeft, 0, 0);
+        pad->AddTargetClick(pad->AddTarget);
+        pad->KVersion1Click(pad->Version1);
+        pad->Help1Click(pad->Help1);
+        SendMessageA(pad->Handle(), WM_PADHANDOVER, 0, 0);
+    };
+    {
+        testkit::HeldFile held(PadIni());
+        ASSERT_TRUE(held.Held());
+        int questions = 0;
+        auto answer = testkit::MakeScopedHook(platform::hooks().messageBoxW,
+                                              [&](HWND, const wchar_t*, const wchar_t*, UINT) {
+                                                  ++questions;
+                                                  everyCommand();
+                                                  return IDNO;
+                                              });
+        TCloseAction action = caHide;
+        pad->FormClose(pad, action);
+        EXPECT_EQ(questions, 1);
+        EXPECT_EQ(action, caNone);
+    }
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(abouts, 0);
+    EXPECT_EQ(helps, 0);
+    // Once the question is answered, the same commands work again.
+    everyCommand();
+    EXPECT_EQ(dialogs, 3);
+    EXPECT_EQ(abouts, 1);
+    EXPECT_EQ(helps, 1);
+    EditForm->OnShow = nullptr;
+    delete pad;
+    pad = nullptr;
+    dialogkit::DestroyDialogs();
+}
+
+TEST(SecondStart, OnePadPerSettingsFileWhateverTheLetterCase) {
+    const uint64_t key = InstanceKey(L"C:\\Users\\Zo\u00EB\\Tools\\vantro.ini");
+    // The file system ignores letter case, accented letters included.
+    EXPECT_EQ(InstanceKey(L"c:\\users\\ZO\u00CB\\tools\\VANTRO.INI"), key);
+    // Another folder, or another name beside it, is another pad.
+    EXPECT_NE(InstanceKey(L"C:\\Users\\Zo\u00EB\\Tools2\\vantro.ini"), key);
+    EXPECT_NE(InstanceKey(L"C:\\Users\\Zo\u00EB\\Tools\\vantro2.ini"), key);
+    EXPECT_NE(InstanceKey(L""), 0u);
+    // A name the session's object namespace takes: no "\" after its prefix.
+    const std::wstring name = InstanceName(key);
+    EXPECT_EQ(name.rfind(L"Local\\", 0), 0u);
+    EXPECT_EQ(name.find(L'\\', 6), std::wstring::npos);
+    EXPECT_NE(InstanceName(InstanceKey(L"D:\\vantro.ini")), name);
+}
+
+TEST(SecondStart, RunsOnlyWithoutAPadForTheFileAndWaitsForAPadWithoutAWindow) {
+    // This process holds the file: it runs, whatever else it sees.
+    EXPECT_EQ(DecideStart(true, false, false), StartAction::Run);
+    EXPECT_EQ(DecideStart(true, true, true), StartAction::Run);
+    // Another pad holds it and shows its window: hand over, at once or late.
+    EXPECT_EQ(DecideStart(false, true, false), StartAction::HandOver);
+    EXPECT_EQ(DecideStart(false, true, true), StartAction::HandOver);
+    // Another pad holds it without a window: starting or ending, so wait; but not for ever.
+    EXPECT_EQ(DecideStart(false, false, false), StartAction::Wait);
+    EXPECT_EQ(DecideStart(false, false, true), StartAction::End);
 }
 
 } // namespace

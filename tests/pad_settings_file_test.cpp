@@ -42,6 +42,22 @@ struct WideBoxes {
 
 std::wstring W(const std::string& cp932) { return ini::WideFrom932(cp932); }
 
+// The pad of this thread, found by its window (also while it is being created).
+TVTform* ThePad() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            char cls[16] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (lstrcmpA(cls, "TVTform") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found ? dynamic_cast<TVTform*>(TWinControl::FromHandle(found)) : nullptr;
+}
+
 class PadSettingsFile : public ::testing::Test {
 protected:
     void SetUp() override { DeleteFileA(PadIni().c_str()); }
@@ -67,10 +83,12 @@ TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
     Hold();
     WideBoxes boxes;
     Create();
-    // The defaults, and one error box that names the file.
+    // The defaults, and one error box that names the file, once the message
+    // loop runs.
     ASSERT_EQ(pad->Targets->Count(), 3);
     EXPECT_EQ((*pad->Targets)[0], "ｴｸｽﾌﾟﾛｰﾗ");
     EXPECT_FALSE(pad->OptNoBoth);
+    ASSERT_TRUE(testkit::WaitFor([&] { return !boxes.boxes.empty(); }, "the error box"));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text.find(W(PadIni() + " を読み込めません.")), 0u);
     EXPECT_EQ(boxes.boxes[0].caption, W("Vantro Pad"));
@@ -84,6 +102,36 @@ TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
     EXPECT_FALSE(pad->Targets);
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
     EXPECT_EQ(boxes.boxes.size(), 1u) << "told once";
+}
+
+TEST_F(PadSettingsFile, TheStartUpBoxComesAfterStartUpAndACloseOrSessionEndWhileItIsOpenWriteNothing) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    Hold();
+    int boxes = 0, entriesAtBox = -1;
+    TCloseAction action = caHide;
+    auto box = testkit::MakeScopedHook(platform::hooks().messageBoxW, [&](HWND, const wchar_t*, const wchar_t*, UINT) {
+        ++boxes;
+        // The box may come while the test still waits for the pad's creation.
+        TVTform* shown = ThePad();
+        entriesAtBox = shown && shown->Targets ? shown->Targets->Count() : -1;
+        if (!shown) return IDOK;
+        // The other program lets go; then the session ends and the pad is
+        // closed, both while the box is open. Writes would now succeed.
+        Release();
+        SendMessageA(shown->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries) << "after the session end";
+        shown->FormClose(shown, action);
+        return IDOK;
+    });
+    Create();
+    ASSERT_TRUE(testkit::WaitFor([&] { return boxes == 1; }, "the error box"));
+    // Not from inside the start-up: the pad is whole, its defaults in place, when the box comes.
+    EXPECT_EQ(entriesAtBox, 3);
+    EXPECT_NE(action, caNone);
+    EXPECT_FALSE(pad->Targets);
+    testkit::Pump();
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+    EXPECT_EQ(boxes, 1);
 }
 
 TEST_F(PadSettingsFile, SettingsChangedAfterAHeldStartAreSaved) {

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "settings/IniGT.h"
 #include "settings/IniRules.h"
+#include "settings/SafeSave.h"
 #include "settings/WideProfile.h"
 #include "tests/support/blackbox.h"
 
@@ -148,6 +151,7 @@ TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
     release.join();
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
 }
+
 TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
     // The platform's own code page 932 profile calls are the measure: for
     // every text, the wide road leaves the same bytes in the file and reads
@@ -176,4 +180,168 @@ TEST(Cp932Boundary, TheFileHoldsWhatTheCodePage932CallsWouldWrite) {
     std::wstring referenceW = WideFrom932(reference);
     EXPECT_EQ(testkit::ReadFileBytes(mine), testkit::ReadFileBytes(referenceW));
     DeleteFileA(reference.c_str());
+}
+
+// --- the code page of the profile calls --------------------------------------
+
+TEST(ProfileCodePage, TheFileHoldsTheProgramsBytesWhateverTheProcessCodePage) {
+    // The wide profile calls write the file with WideCharToMultiByte in the
+    // process's code page and read it with MultiByteToWideChar in it. Texts
+    // given in that code page reach the file as their own bytes, which is
+    // what the ANSI calls write, and come back unchanged.
+    auto convert = [](UINT cp, const std::wstring& text) {
+        std::string bytes(text.size() * 2, '\0');
+        bytes.resize(static_cast<size_t>(WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()),
+                                                             &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr)));
+        return bytes;
+    };
+    for (UINT cp : {1252u, 932u}) {
+        for (const std::string text : {"｢ｴｸｽﾌﾟﾛｰﾗ｣", "｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣", "｢｣", "List.Count"}) {
+            const std::wstring given = vcl::ini::ProfileText(text, cp);
+            EXPECT_EQ(convert(cp, given), text) << cp << " " << text;
+            EXPECT_EQ(vcl::ini::ProfileBytes(given, cp), text) << cp << " " << text;
+        }
+    }
+    // Given in code page 932 instead, a code page 1252 system writes "?".
+    EXPECT_EQ(convert(1252, WideFrom932("｢ｴｸｽﾌﾟﾛｰﾗ｣")), "??????????");
+}
+
+// --- saving all or nothing ---------------------------------------------------
+
+namespace {
+
+using vcl::ini::FileStep;
+
+const char kOtherSections[] =
+    "[Window]\r\nLeft=12\r\n[Target]\r\nAll=1\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\n"
+    "List.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\nNote=｢kept｣\r\n[Pad]\r\nNoBoth=1\r\n";
+
+// The pad's three settings, written the pad's way.
+void WritePadSettings(TIniGT& ini, bool all, const TStringList& list) {
+    ini.WriteFlag("Target", "All", all);
+    ini.WriteTextList("Target", "List", list);
+    ini.WriteFlag("Pad", "NoBoth", all);
+}
+
+class SaveAllOrNothing : public ::testing::Test {
+protected:
+    void SetUp() override { ini.SetFileNameW(path); }
+    // Saves through the component, with `refuse` asked at every step.
+    bool Save(bool all, const TStringList& list, const std::function<bool(FileStep, const std::wstring&)>& refuse = nullptr) {
+        auto seam = testkit::MakeScopedHook(vcl::ini::FileStepHook(), [&](FileStep s, const std::wstring& p) {
+            steps.push_back(s);
+            return !(refuse && refuse(s, p));
+        });
+        steps.clear();
+        try {
+            ini.WriteAllOrNothing([&] { WritePadSettings(ini, all, list); });
+            return true;
+        } catch (const vcl::Exception& e) {
+            EXPECT_EQ(e.Message(), Cp932From(path) + " に書き込めません") << "the file's own path";
+            return false;
+        }
+    }
+    // What the same writes made one by one on the file itself, as they always
+    // were, leave in a file that held `before`.
+    std::string InPlace(const std::string& before, bool all, const TStringList& list) {
+        const std::wstring other = folder.DirW() + L"in-place.ini";
+        EXPECT_TRUE(testkit::WriteFileBytes(other, before));
+        TIniGT direct(nullptr);
+        direct.SetFileNameW(other);
+        WritePadSettings(direct, all, list);
+        return testkit::ReadFileBytes(other);
+    }
+    std::string File() const { return testkit::ReadFileBytes(path); }
+    bool CopyLeft() const { return Exists(vcl::ini::SaveCopyPath(path)); }
+
+    TempFolder folder{kNameOutside932};
+    const std::wstring path = folder.DirW() + L"vantro.ini";
+    TIniGT ini{nullptr};
+    std::vector<FileStep> steps;
+};
+
+} // namespace
+
+TEST_F(SaveAllOrNothing, ShrinkingAndGrowingListsGiveTheBytesOfTheWritesInPlace) {
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    const TStringList two = List({"ｴｸｽﾌﾟﾛｰﾗ", " ﾒﾓ帳 "});
+    ASSERT_TRUE(Save(false, two));
+    // Other sections and keys stay, and so do the keys of the longer list
+    // beyond the new count, as every save left them.
+    const std::string shrunk =
+        "[Window]\r\nLeft=12\r\n[Target]\r\nAll=0\r\nList.Count=2\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ ﾒﾓ帳 ｣\r\n"
+        "List.2=｢c｣\r\nList.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\nNote=｢kept｣\r\n[Pad]\r\nNoBoth=0\r\n";
+    EXPECT_EQ(File(), shrunk);
+    EXPECT_EQ(File(), InPlace(kOtherSections, false, two));
+    EXPECT_EQ(steps.front(), FileStep::Copy);
+    EXPECT_EQ(steps.back(), FileStep::Replace);
+    EXPECT_FALSE(CopyLeft());
+
+    const TStringList seven = List({"1", "2", "3", "4", "5", "6", "表"});
+    ASSERT_TRUE(Save(true, seven));
+    EXPECT_EQ(File(), InPlace(shrunk, true, seven));
+    TStringList back;
+    ini.ReadTextList("Target", "List", back);
+    EXPECT_EQ(back, seven);
+    EXPECT_FALSE(CopyLeft());
+}
+
+TEST_F(SaveAllOrNothing, WithoutAFileTheSaveMakesTheEightLinesAndAStaleCopyNeverMixesIn) {
+    // A copy left by a save that was killed part way.
+    const std::wstring copy = vcl::ini::SaveCopyPath(path);
+    ASSERT_TRUE(testkit::WriteFileBytes(copy, "[Target]\r\nList.Count=9\r\nList.8=｢x｣\r\n"));
+    ASSERT_TRUE(Save(false, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"})));
+    EXPECT_EQ(File(), kFirstRunFile);
+    EXPECT_EQ(steps.back(), FileStep::Move);
+    EXPECT_FALSE(CopyLeft());
+    // With the file there, the copy starts as the file's bytes.
+    ASSERT_TRUE(testkit::WriteFileBytes(copy, "[Pad]\r\nStale=1\r\n"));
+    ASSERT_TRUE(Save(true, List({"ﾒﾓ帳"})));
+    EXPECT_EQ(File(), InPlace(kFirstRunFile, true, List({"ﾒﾓ帳"})));
+}
+
+TEST_F(SaveAllOrNothing, AFailureAtAnyStepLeavesTheOldFileByteForByteAndNoCopy) {
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    const TStringList two = List({"x", "y"});
+    // Refused: the copy, the third profile write (the list's first entry,
+    // after the count), the last write, the flush, the replacement.
+    const std::pair<FileStep, int> refusals[] = {{FileStep::Copy, 1}, {FileStep::Write, 3}, {FileStep::Write, 5},
+                                                 {FileStep::Flush, 1}, {FileStep::Replace, 1}};
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(static_cast<int>(refusal.first) * 10 + refusal.second);
+        int seen = 0;
+        EXPECT_FALSE(Save(false, two, [&](FileStep s, const std::wstring&) {
+            return s == refusal.first && ++seen == refusal.second;
+        }));
+        EXPECT_EQ(seen, refusal.second) << "the save reached the step";
+        EXPECT_EQ(File(), kOtherSections);
+        EXPECT_FALSE(CopyLeft());
+    }
+    // A scanner opens the new copy as soon as it appears, for reading and
+    // letting others delete it: the writes to the copy fail.
+    HANDLE scanner = INVALID_HANDLE_VALUE;
+    EXPECT_FALSE(Save(false, two, [&](FileStep s, const std::wstring& p) {
+        if (s == FileStep::Write && scanner == INVALID_HANDLE_VALUE)
+            scanner = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        return false;
+    }));
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+    CloseHandle(scanner);
+    EXPECT_EQ(File(), kOtherSections);
+    EXPECT_FALSE(CopyLeft());
+    // The file held without sharing: not even the copy can be made.
+    {
+        testkit::HeldFile held(path);
+        ASSERT_TRUE(held.Held());
+        EXPECT_FALSE(Save(false, two));
+    }
+    // A read-only file: the copy takes over the mark, and the file refuses to be replaced.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Save(false, two));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(File(), kOtherSections);
+    EXPECT_FALSE(CopyLeft());
+    // The same save goes through once nothing refuses.
+    EXPECT_TRUE(Save(false, two));
+    EXPECT_EQ(File(), InPlace(kOtherSections, false, two));
 }

@@ -1,6 +1,7 @@
 // The real vantro.exe and its settings file: beside the program in a folder
 // whose name code page 932 cannot hold, held open by another program while the
-// program starts, and impossible to write when it ends.
+// program starts, impossible to write when it ends, and a second start of the
+// program for the same file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -102,6 +103,72 @@ TEST_F(VantroSettings, AFileHeldWhileTheProgramStartsKeepsItsEntries) {
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
 
     ASSERT_NE(proc.Pad(), nullptr);
+    EXPECT_TRUE(proc.Close());
+    EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+}
+
+TEST_F(VantroSettings, WhileTheStartUpBoxIsOpenASessionEndAndACloseWriteNothingAndDoNotCrash) {
+    for (const bool sessionEnd : {true, false}) {
+        SCOPED_TRACE(sessionEnd ? "the session ends, then the pad is closed" : "the pad is closed");
+        ASSERT_TRUE(testkit::WriteFileBytes(proc.IniPath(), kFiveEntries));
+        HeldFile held(proc.IniPath());
+        ASSERT_TRUE(held.Held());
+        ASSERT_TRUE(proc.Start());
+        HWND box = nullptr;
+        EXPECT_TRUE(testkit::WaitFor([&] { return !proc.MessageBoxText(&box).empty(); }, "the start-up box"));
+        EXPECT_NE(proc.MessageBoxText().find("vantro.ini を読み込めません."), std::string::npos);
+        pad = proc.Pad();
+        ASSERT_NE(pad, nullptr);
+        // The other program lets go: a write would now go through.
+        held.Release();
+        if (sessionEnd) {
+            DWORD_PTR answer = 0;
+            ASSERT_TRUE(SendMessageTimeoutA(pad, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                            testkit::kLimitMs, &answer));
+            ASSERT_TRUE(SendMessageTimeoutA(pad, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                            testkit::kLimitMs, &answer));
+            EXPECT_TRUE(proc.Running());
+            EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+        }
+        PostMessageW(pad, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(proc.WaitExit());
+        EXPECT_EQ(proc.ExitCode(), 0u) << "not a crash";
+        EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+    }
+}
+
+TEST_F(VantroSettings, ASecondStartHandsOverToThePadThatRunsAndEnds) {
+    ASSERT_TRUE(testkit::WriteFileBytes(proc.IniPath(), kFiveEntries));
+    ASSERT_TRUE(proc.Start());
+    pad = proc.Pad();
+    ASSERT_NE(pad, nullptr);
+    int icons = -1;
+    ASSERT_TRUE(testkit::WaitFor([&] { return (icons = testkit::WineTrayIcons()) >= 1; }, "the pad's tray icon"));
+
+    HANDLE second = proc.Launch();
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(testkit::WaitFor([&] { return WaitForSingleObject(second, 0) == WAIT_OBJECT_0; },
+                                 "the second start to end by itself"));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(second, &code);
+    CloseHandle(second);
+    EXPECT_EQ(code, 0u);
+    // The pad that runs opened its settings dialog instead, and stays the only one.
+    EXPECT_TRUE(SettingsOpen());
+    EXPECT_TRUE(proc.Running());
+    EXPECT_EQ(testkit::WineTrayIcons(), icons);
+    EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
+
+    // A copy in another folder has a file of its own: it runs beside this one.
+    VantroProcess other;
+    ASSERT_TRUE(other.Copied());
+    ASSERT_TRUE(other.Start());
+    EXPECT_NE(other.Pad(), nullptr);
+    EXPECT_TRUE(testkit::WaitFor([&] { return testkit::WineTrayIcons() == icons + 1; }, "the other copy's tray icon"));
+    EXPECT_TRUE(other.Close());
+
+    ClickControl(Settings(), "TButton", "CANCEL");
+    EXPECT_TRUE(SettingsClosed());
     EXPECT_TRUE(proc.Close());
     EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), kFiveEntries);
 }

@@ -1,7 +1,8 @@
 // Fuzz target for the settings rules: any byte string goes through the number
-// rule, the bracket rule and the name scans. Besides running under the
-// sanitizers, each result is checked against a plainly written reference or
-// against the invariants the callers depend on; a mismatch aborts.
+// rule, the bracket rule and, read as a UTF-16 path, the name scans. Besides
+// running under the sanitizers, each result is checked against a plainly
+// written reference or against the invariants the callers depend on; a
+// mismatch aborts.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +21,6 @@ void Check(bool ok, const char* what) {
         std::abort();
     }
 }
-
-bool Cp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool EveryByteLeads(unsigned char) { return true; }
 
 bool IsDec(char c) { return c >= '0' && c <= '9'; }
 bool IsHex(char c) { return IsDec(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -59,27 +57,38 @@ bool ReferenceNumber(std::string t, int32_t& out) {
     return true;
 }
 
-void CheckScan(const std::string& s, LeadBytePredicate lead) {
-    const NameParts parts = ScanName(s, lead);
+void CheckScan(const std::wstring& s) {
+    const NameParts parts = ScanName(s);
     Check(parts.dirEnd <= s.size(), "directory part longer than the name");
-    if (parts.dirEnd > 0)
-        Check(s[parts.dirEnd - 1] == ':' || s[parts.dirEnd - 1] == '\\', "directory part not ending in a separator");
-    if (parts.dot != std::string::npos)
-        Check(parts.dot >= parts.dirEnd && parts.dot < s.size() && s[parts.dot] == '.', "extension misplaced");
-    const std::string ini = DefaultIniName(s, lead);
-    Check(ini.size() >= 4 && ini.compare(ini.size() - 4, 4, ".ini") == 0, "default name without .ini");
+    if (parts.dot != std::wstring::npos)
+        Check(parts.dot >= parts.dirEnd && parts.dot < s.size() && s[parts.dot] == L'.', "extension misplaced");
+    const std::wstring ini = DefaultIniName(s);
+    Check(ini.size() >= 4 && ini.compare(ini.size() - 4, 4, L".ini") == 0, "default name without .ini");
     Check(ini.size() <= s.size() - parts.dirEnd + 4, "default name longer than the file name");
-    Check(DirectoryPart(s, lead) + ini.substr(0, ini.size() - 4) ==
-              s.substr(0, parts.dot == std::string::npos ? s.size() : parts.dot),
+    Check(DirectoryPart(s) + ini.substr(0, ini.size() - 4) ==
+              s.substr(0, parts.dot == std::wstring::npos ? s.size() : parts.dot),
           "directory part and default name do not rebuild the path");
-    if (!lead) {
-        // Without double-byte characters the scan is a plain search from the end.
-        const std::size_t sep = s.find_last_of(":\\");
-        Check(parts.dirEnd == (sep == std::string::npos ? 0 : sep + 1), "directory part differs from search");
-        const std::size_t dot = s.find_last_of('.');
-        Check(parts.dot == (dot != std::string::npos && dot >= parts.dirEnd ? dot : std::string::npos),
-              "extension differs from search");
-    }
+    Check(HasDirectoryPart(s) == (parts.dirEnd > 0), "directory part test");
+    // Every unit is a whole character: the scan is a plain search from the end.
+    const std::size_t sep = s.find_last_of(L":\\");
+    Check(parts.dirEnd == (sep == std::wstring::npos ? 0 : sep + 1), "directory part differs from search");
+    const std::size_t dot = s.find_last_of(L'.');
+    Check(parts.dot == (dot != std::wstring::npos && dot >= parts.dirEnd ? dot : std::wstring::npos),
+          "extension differs from search");
+}
+
+// The input as a path two ways: one unit per byte (separators and dots come
+// often), and one unit per pair of bytes (any UTF-16 unit, surrogates included).
+std::wstring UnitPerByte(const std::string& s) {
+    std::wstring w;
+    for (unsigned char c : s) w += static_cast<wchar_t>(c);
+    return w;
+}
+std::wstring UnitPerPair(const std::string& s) {
+    std::wstring w;
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2)
+        w += static_cast<wchar_t>(static_cast<unsigned char>(s[i]) << 8 | static_cast<unsigned char>(s[i + 1]));
+    return w;
 }
 
 int32_t Int32At(const uint8_t* data, std::size_t size, std::size_t at) {
@@ -110,9 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(plain == s || plain == (s.size() == 2 ? std::string() : s.substr(1, s.size() - 2)),
           "more than one pair taken off");
 
-    CheckScan(s, nullptr);
-    CheckScan(s, Cp932Lead);
-    CheckScan(s, EveryByteLeads);
+    CheckScan(UnitPerByte(s));
+    CheckScan(UnitPerPair(s));
 
     const int32_t current = Int32At(data, size, 4) & 0xFFFFF;  // a list's length is never negative
     const int32_t bounded = BoundListCount(n, current);

@@ -10,10 +10,6 @@
 
 using namespace vcl::ini;
 
-namespace {
-bool Cp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-}  // namespace
-
 TEST(NumberRule, ShapesThatConvertAndShapesThatDoNot) {
     const struct { const char* text; bool converts; int32_t value; } cases[] = {
         {"  42", true, 42}, {"  -7", true, -7}, {"  $1f", true, 31}, {"-0", true, 0},
@@ -32,20 +28,22 @@ TEST(NumberRule, ShapesThatConvertAndShapesThatDoNot) {
     EXPECT_EQ(NumberText(0), "0");
 }
 
-TEST(NameScan, DoubleByteCharactersAreNeverSplit) {
-    // "表" is 95 5C and "ソ" is 83 5C: the trailing byte looks like "\".
-    const std::string exe = "C:\\\x83\x5C\x83\x74\x83\x67\\\x95\x5C.EXE";
-    EXPECT_EQ(DirectoryPart(exe, Cp932Lead), "C:\\\x83\x5C\x83\x74\x83\x67\\");
-    EXPECT_EQ(DefaultIniName(exe, Cp932Lead), "\x95\x5C.ini");
-    EXPECT_FALSE(HasDirectoryPart("\x95\x5C.ini", Cp932Lead));
-    EXPECT_TRUE(HasDirectoryPart("\x95\x5C.ini", nullptr));
+TEST(NameScan, CharactersWhoseCodePage932FormEndsInABackslashAreNeverSplit) {
+    // "表" (95 5C) and "ソ" (83 5C) end in the byte of "\" in code page 932;
+    // in the path the program uses they are single characters.
+    const std::wstring exe = L"C:\\\u30BD\u30D5\u30C8\\\u8868.EXE";  // C:\ソフト\表.EXE
+    EXPECT_EQ(DirectoryPart(exe), L"C:\\\u30BD\u30D5\u30C8\\");
+    EXPECT_EQ(DefaultIniName(exe), L"\u8868.ini");
+    EXPECT_FALSE(HasDirectoryPart(L"\u8868.ini"));
+    EXPECT_TRUE(HasDirectoryPart(L"D:pad.ini"));
 
-    // A lead byte at the very end (a damaged name) ends the scan without reading past it.
-    EXPECT_EQ(DirectoryPart("a\\b\x83", Cp932Lead), "a\\");
-    EXPECT_EQ(DefaultIniName("a.b\\c\x83", Cp932Lead), "c\x83.ini");
-    EXPECT_EQ(DefaultIniName("D:\\A.B\\PAD", Cp932Lead), "PAD.ini");
-    EXPECT_EQ(DefaultIniName("C:", Cp932Lead), ".ini");
-    EXPECT_EQ(DefaultIniName("", Cp932Lead), ".ini");
+    // Only the last extension goes, and only one after the last separator.
+    EXPECT_EQ(DefaultIniName(L"D:\\TOOLS\\MY.PAD.EXE"), L"MY.PAD.ini");
+    EXPECT_EQ(DefaultIniName(L"D:\\A.B\\PAD"), L"PAD.ini");
+    EXPECT_EQ(DirectoryPart(L"D:\\A.B\\PAD"), L"D:\\A.B\\");
+    EXPECT_EQ(DefaultIniName(L"C:"), L".ini");
+    EXPECT_EQ(DefaultIniName(L""), L".ini");
+    EXPECT_EQ(DirectoryPart(L"pad.exe"), L"");
 }
 
 TEST(ListCount, DamagedCountsAreBoundedButListsAreNeverCut) {

@@ -58,13 +58,25 @@ VantroProcess::VantroProcess(const std::wstring& folderName) : FFolder(folderNam
 
 VantroProcess::~VantroProcess() { Kill(); }
 
-bool VantroProcess::Start() {
-    Kill();
-    std::wstring cmd = L"\"" + FFolder.DirW() + L"vantro.exe\"";
+namespace {
+bool StartIn(const std::wstring& dir, PROCESS_INFORMATION& pi) {
+    std::wstring cmd = L"\"" + dir + L"vantro.exe\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, FFolder.DirW().c_str(), &si, &FPi))
-        return false;
+    return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi) != 0;
+}
+} // namespace
+
+HANDLE VantroProcess::Launch() const {
+    PROCESS_INFORMATION pi{};
+    if (!StartIn(FFolder.DirW(), pi)) return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+bool VantroProcess::Start() {
+    Kill();
+    if (!StartIn(FFolder.DirW(), FPi)) return false;
     // Until its start-up is over the program may still take the foreground.
     WaitForInputIdle(FPi.hProcess, kLimitMs);
     return true;
@@ -370,6 +382,14 @@ LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
         self->events.push_back(Event{k->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
     }
     return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+int WineTrayIcons() {
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    if (!tray) return -1;
+    int icons = 0;
+    for (HWND icon = nullptr; (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) != nullptr;) ++icons;
+    return icons;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -55,6 +55,9 @@ public:
     // Starts the copy (with CreateProcessW, in its own folder). It may be
     // started again once the last run has ended.
     bool Start();
+    // Starts one more process of the same copy, apart from the one Start
+    // runs; its process handle (the caller closes it), or null.
+    HANDLE Launch() const;
     // The pad window of the process (class TVTform), waiting for it.
     HWND Pad();
     // Waits until the pad is docked on `target` (visible, wider than 100
@@ -153,6 +156,10 @@ protected:
     VantroProcess proc;
     HWND pad = nullptr;
 };
+
+// The icons in Wine's stand-in notification area (one child window each), or
+// -1 when there is no such area (not under Wine, or no icon yet).
+int WineTrayIcons();
 
 // The whole content of a file, or "" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
