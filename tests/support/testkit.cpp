@@ -230,12 +230,21 @@ void ReleaseModifiers() {
 bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 bool EnsureHeld(int vk) {
-    if (KeyHeld(vk)) return true;
-    keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
-    // Wine answers from a cache for up to 50 ms: ask until the key reads held,
-    // without handling messages (no re-read of the keyboard comes between).
+    // Wine answers from a cache for up to 50 ms, and a re-read of the keyboard
+    // still under way (windows that came or went) can drop the key again:
+    // press it anew every 100 ms until it reads held, without handling
+    // messages meanwhile.
     const DWORD start = GetTickCount();
-    while (!KeyHeld(vk) && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) Sleep(1);
+    DWORD pressed = 0;
+    bool first = true;
+    while (!KeyHeld(vk) && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) {
+        if (first || GetTickCount() - pressed >= 100) {
+            keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+            pressed = GetTickCount();
+            first = false;
+        }
+        Sleep(1);
+    }
     return KeyHeld(vk);
 }
 
