@@ -382,18 +382,17 @@ void TVTform::Timer1Timer(TObject*) {
     CheckTargetAccess();
     RECT r;
     if (!GetWindowRect(TargetWnd, &r)) r = RECT{0, 0, 0, 0};
-    if (!EqualRect(&r, &TargetRect)) {
+    // Just left of the caption buttons the target reports; else by the
+    // classic formula on its visible frame or its window rectangle. Placed
+    // anew for another window or rectangle, and when a slow target answers.
+    PadPlace place;
+    if (PlaceOnCaption(FCaptionCache, TargetWnd, r, ClassicCaptionMetrics(FrameWidth, FrameHeight, CaptionButtonWidth),
+                       PadWidth, Height(), place)) {
         TargetRect = r;
         VTpanel->SetVisible(false);
         SetWidth(0);
         SetVisible(false);
         SetBorderStyle(bsNone);
-        // Just left of the caption buttons the target reports; else by the
-        // classic formula on its visible frame or its window rectangle.
-        const PadPlace place =
-            PlacePadOnCaption(r, AskCaption(TargetWnd),
-                              ClassicCaptionMetrics(FrameWidth, FrameHeight, CaptionButtonWidth), PadWidth,
-                              Height());
         SetTop(place.top);
         SetLeft(place.left);
         VTpanel->SetBevelOuter(bvNone);
