@@ -345,6 +345,7 @@ void TVTform::BtnOnOff(TSpeedButton* button) {
 // ------------------------------------------------ foreground tracking and docking
 
 void TVTform::Timer1Timer(TObject*) {
+    FSessionWatch.Retry();
     SettleOwedKeyUps();
     CheckLatchTruth();
     HWND f = GetForegroundWindow();
