@@ -8,6 +8,7 @@
 #include "dialogs/ListEdit.h"
 #include "pad/CaptionPlace.h"
 #include "framework/Platform.h"
+#include "pad/LatchColors.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
 #include "settings/WideProfile.h"
@@ -134,6 +135,8 @@ void TVTform::FormCreate(TObject*) {
     ShiftBtn->SetBounds(l.shiftLeft, ShiftBtn->Top(), l.buttonWidth, l.buttonHeight);
     CtrlBtn->SetBounds(l.ctrlLeft, CtrlBtn->Top(), l.buttonWidth, l.buttonHeight);
     PadWidth = l.width;
+    ColourLatchCaption(*ShiftBtn);
+    ColourLatchCaption(*CtrlBtn);
 
     PadShown = false;
     NeverDocked = true;
@@ -273,8 +276,8 @@ void TVTform::HideForm() {
 void TVTform::ResetBtn() {
     SendLatchKey(kShiftKey, false);
     SendLatchKey(kCtrlKey, false);
-    ShiftBtn->Font().SetColor(clBlack);
-    CtrlBtn->Font().SetColor(clBlack);
+    ShiftBtn->Font().SetColor(LatchCaptionColor(false));
+    CtrlBtn->Font().SetColor(LatchCaptionColor(false));
     ShiftBtn->SetDown(false);
     CtrlBtn->SetDown(false);
 }
@@ -307,6 +310,11 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_WTSSESSION_CHANGE:
         if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
         return 0;
+    case WM_SYSCOLORCHANGE:
+        // A high-contrast theme was switched on or off.
+        ColourLatchCaption(*ShiftBtn);
+        ColourLatchCaption(*CtrlBtn);
+        return TForm::WndProc(msg, wParam, lParam);
     default:
         return TForm::WndProc(msg, wParam, lParam);
     }
@@ -339,7 +347,7 @@ void TVTform::ShiftBtnClick(TObject* sender) {
 void TVTform::BtnOnOff(TSpeedButton* button) {
     const PadKey key = button->Name() == "ShiftBtn" ? kShiftKey : kCtrlKey;
     SendLatchKey(key, button->Down());
-    button->Font().SetColor(button->Down() ? clRed : clBlack);
+    ColourLatchCaption(*button);
 }
 
 // ------------------------------------------------ foreground tracking and docking
