@@ -147,20 +147,29 @@ WindowDpi QueryWindowDpi(HWND wnd) {
     static const auto forMonitor = SystemProc<ForMonitorFn>("shcore.dll", "GetDpiForMonitor");
     static const auto forWindow = SystemProc<ForWindowFn>("user32.dll", "GetDpiForWindow");
     static const auto setContext = SystemProc<SetContextFn>("user32.dll", "SetThreadDpiAwarenessContext");
+    const auto systemDpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int value = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return static_cast<UINT>(value > 0 ? value : 0);
+    };
     WindowDpi dpi;
     if (forWindow) dpi.window = forWindow(wnd);
+    // Before per-monitor resolutions every monitor runs at the system's.
     if (!forMonitor) {
-        // Before per-monitor resolutions every monitor runs at the system's.
-        HDC screen = GetDC(nullptr);
-        dpi.monitor = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
-        ReleaseDC(nullptr, screen);
+        dpi.monitor = systemDpi();
         return dpi;
     }
     // A system-aware thread is told the system's resolution for every monitor
     // and scaled rectangles: only a per-monitor aware one learns the truth.
+    // Where the thread cannot become one, only a single monitor is known to
+    // run at the system's resolution.
     const HANDLE perMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
     const HANDLE previous = setContext ? setContext(perMonitorAware) : nullptr;
-    if (!previous) return dpi;
+    if (!previous) {
+        if (GetSystemMetrics(SM_CMONITORS) == 1) dpi.monitor = systemDpi();
+        return dpi;
+    }
     UINT x = 0, y = 0;
     if (forMonitor(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), 0 /* MDT_EFFECTIVE_DPI */, &x, &y) == S_OK)
         dpi.monitor = x;

@@ -26,7 +26,8 @@ struct ProcessIntegrity {
 // The resolutions a window runs at, in pixels per inch, 0 where the system
 // cannot say: its monitor's (GetDpiForMonitor, asked as a per-monitor aware
 // thread; the system's own resolution on systems before per-monitor
-// resolutions) and the window's own (GetDpiForWindow: 96 for a program unaware
+// resolutions, and with a single monitor where the thread cannot become per-
+// monitor aware) and the window's own (GetDpiForWindow: 96 for a program unaware
 // of resolutions, the system's for a system-aware one, the monitor's for a
 // per-monitor aware one). `physical` is the window rectangle in the monitor's
 // own pixels, when `physicalKnown`.
