@@ -4,8 +4,8 @@
 // draw captions whose buttons the system metrics do not describe (wider
 // buttons, a taller caption, invisible resize borders inside the window
 // rectangle), so the target is first asked where its buttons are. What it
-// reports is gathered by AskCaption; PlacePadOnCaption decides, without
-// touching any window.
+// reports is gathered by AskCaption; PlacePadOnCaption decides where the pad
+// goes and CaptionCache when to ask again, both without touching any window.
 #pragma once
 
 #include <windows.h>
