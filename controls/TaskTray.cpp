@@ -349,6 +349,12 @@ void TNotifyWindow::CreateParams(TCreateParams& params) {
     params.WndParent = nullptr;
 }
 
+void TNotifyWindow::HandleCreated() {
+    // Windows keeps messages of a lower level from a higher one: without this an
+    // elevated pad would lose its icon for good when the shell restarts.
+    platform::AllowMessageFromLowerLevels(Handle(), State().taskbarCreated);
+}
+
 LRESULT TNotifyWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TRAYNOTIFY) {
         WMTrayNotify(wParam, lParam);

@@ -131,7 +131,9 @@ private:
 // The hidden window that receives WM_TRAYNOTIFY for every tray icon of the
 // process and hands each callback to the component it belongs to. It also
 // hears the shell's "TaskbarCreated" broadcast and adds every registered icon
-// again, since a restarted shell has forgotten them.
+// again, since a restarted shell has forgotten them. An elevated program hears
+// that broadcast from the shell, which runs at a lower level, only because the
+// window lets that one message through.
 class TNotifyWindow : public TWinControl {
 public:
     explicit TNotifyWindow(TComponent* owner);
@@ -142,6 +144,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
 
 private:
     void ShellRestarted();

@@ -5,6 +5,16 @@
 
 namespace platform {
 
+namespace {
+
+// A function of a system library, or null where the system lacks it.
+template <typename Fn> Fn SystemProc(const char* library, const char* name) {
+    HMODULE module = LoadLibraryA(library);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}
+
+} // namespace
+
 Hooks& hooks() {
     static Hooks h;
     return h;
@@ -127,6 +137,56 @@ ProcessIntegrity QueryProcessIntegrity(DWORD pid) {
 bool KeyDown(int vk) {
     if (hooks().keyDown) return hooks().keyDown(vk);
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+
+WindowDpi QueryWindowDpi(HWND wnd) {
+    if (hooks().windowDpi) return hooks().windowDpi(wnd);
+    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    using ForWindowFn = UINT(WINAPI*)(HWND);
+    using SetContextFn = HANDLE(WINAPI*)(HANDLE);
+    static const auto forMonitor = SystemProc<ForMonitorFn>("shcore.dll", "GetDpiForMonitor");
+    static const auto forWindow = SystemProc<ForWindowFn>("user32.dll", "GetDpiForWindow");
+    static const auto setContext = SystemProc<SetContextFn>("user32.dll", "SetThreadDpiAwarenessContext");
+    const auto systemDpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int value = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return static_cast<UINT>(value > 0 ? value : 0);
+    };
+    WindowDpi dpi;
+    if (forWindow) dpi.window = forWindow(wnd);
+    // Before per-monitor resolutions every monitor runs at the system's.
+    if (!forMonitor) {
+        dpi.monitor = systemDpi();
+        return dpi;
+    }
+    // A system-aware thread is told the system's resolution for every monitor
+    // and scaled rectangles: only a per-monitor aware one learns the truth.
+    // Where the thread cannot become one, only a single monitor is known to
+    // run at the system's resolution.
+    const HANDLE perMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+    const HANDLE previous = setContext ? setContext(perMonitorAware) : nullptr;
+    if (!previous) {
+        if (GetSystemMetrics(SM_CMONITORS) == 1) dpi.monitor = systemDpi();
+        return dpi;
+    }
+    UINT x = 0, y = 0;
+    if (forMonitor(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), 0 /* MDT_EFFECTIVE_DPI */, &x, &y) == S_OK)
+        dpi.monitor = x;
+    dpi.physicalKnown = GetWindowRect(wnd, &dpi.physical) != 0;
+    setContext(previous);
+    return dpi;
+}
+
+BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message) {
+    if (hooks().allowMessage) return hooks().allowMessage(wnd, message);
+    using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    static const auto filterEx = SystemProc<FilterExFn>("user32.dll", "ChangeWindowMessageFilterEx");
+    static const auto filter = SystemProc<FilterFn>("user32.dll", "ChangeWindowMessageFilter");
+    if (filterEx) return filterEx(wnd, message, 1 /* MSGFLT_ALLOW */, nullptr);
+    if (filter) return filter(message, 1 /* MSGFLT_ADD */);
+    return TRUE;
 }
 
 } // namespace platform

@@ -23,6 +23,21 @@ struct ProcessIntegrity {
     DWORD level = 0;
 };
 
+// The resolutions a window runs at, in pixels per inch, 0 where the system
+// cannot say: its monitor's (GetDpiForMonitor, asked as a per-monitor aware
+// thread; the system's own resolution on systems before per-monitor
+// resolutions, and with a single monitor where the thread cannot become per-
+// monitor aware) and the window's own (GetDpiForWindow: 96 for a program unaware
+// of resolutions, the system's for a system-aware one, the monitor's for a
+// per-monitor aware one). `physical` is the window rectangle in the monitor's
+// own pixels, when `physicalKnown`.
+struct WindowDpi {
+    UINT monitor = 0;
+    UINT window = 0;
+    bool physicalKnown = false;
+    RECT physical{};
+};
+
 // The mark every key event of the pad carries (its dwExtraInfo), so that the
 // pad's keyboard watch tells the pad's own events from every other program's.
 constexpr ULONG_PTR kPadKeyMark = 0x56504144;
@@ -55,6 +70,11 @@ struct Hooks {
     std::function<ProcessIntegrity(DWORD pid)> processIntegrity;
     // Whether the modifier key is down for the system (GetAsyncKeyState).
     std::function<bool(int vk)> keyDown;
+    // The resolutions of a window and its monitor.
+    std::function<WindowDpi(HWND wnd)> windowDpi;
+    // Lets `message` reach `wnd` from processes of a lower integrity level
+    // (ChangeWindowMessageFilterEx with MSGFLT_ALLOW).
+    std::function<BOOL(HWND wnd, UINT message)> allowMessage;
 };
 
 // The installed hooks; an empty hook means the real call.
@@ -90,5 +110,12 @@ BOOL UnregisterSessionNotification(HWND wnd);
 ProcessIntegrity QueryProcessIntegrity(DWORD pid);
 // Bit 15 of GetAsyncKeyState.
 bool KeyDown(int vk);
+// GetDpiForMonitor, GetDpiForWindow and SetThreadDpiAwarenessContext, loaded
+// on first use: older systems lack them (see WindowDpi).
+WindowDpi QueryWindowDpi(HWND wnd);
+// ChangeWindowMessageFilterEx (Windows 7), else the process-wide
+// ChangeWindowMessageFilter (Vista), loaded on first use; TRUE where neither
+// exists (no integrity levels, nothing is filtered).
+BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message);
 
 } // namespace platform

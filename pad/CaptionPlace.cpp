@@ -44,10 +44,20 @@ bool CaptionButtonShown(const RECT& window, const RECT& button, DWORD state) {
     return NotEmpty(button) && Inside(window, button);
 }
 
+CaptionSpaces CaptionReportSpaces(UINT systemDpi, UINT monitorDpi, UINT windowDpi) {
+    CaptionSpaces spaces;
+    if (systemDpi == 0 || monitorDpi == 0) return spaces;
+    const bool windowAtOurs = windowDpi == systemDpi || (windowDpi == 0 && systemDpi == 96 && monitorDpi == 96);
+    spaces.buttons = monitorDpi == systemDpi && windowAtOurs;
+    spaces.frame = monitorDpi == systemDpi ? FrameUse::AsReported : FrameUse::Converted;
+    return spaces;
+}
+
 PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, const CaptionMetrics& metrics,
                            int padWidth, int padHeight) {
     PadPlace place;
-    if (report.buttonsReported) {
+    const CaptionSpaces spaces = CaptionReportSpaces(report.systemDpi, report.monitorDpi, report.windowDpi);
+    if (report.buttonsReported && spaces.buttons) {
         bool any = false;
         int leftmost = 0, rowTop = 0, rowBottom = 0;
         for (int i = 0; i < CaptionButtonCount; ++i) {
@@ -72,10 +82,23 @@ PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, cons
             return place;
         }
     }
+    RECT frame = report.frame;
+    bool frameUsable = report.frameReported && spaces.frame != FrameUse::Unused;
+    if (frameUsable && spaces.frame == FrameUse::Converted) {
+        // The frame's distances from the window's edges, in the monitor's
+        // pixels, scaled as Windows scales the window rectangle for us.
+        frameUsable = report.physicalWindowReported;
+        const RECT& p = report.physicalWindow;
+        const auto scaled = [&](LONG d) { return MulDiv(d, report.systemDpi, report.monitorDpi); };
+        frame.left = window.left + scaled(report.frame.left - p.left);
+        frame.top = window.top + scaled(report.frame.top - p.top);
+        frame.right = window.right - scaled(p.right - report.frame.right);
+        frame.bottom = window.bottom - scaled(p.bottom - report.frame.bottom);
+    }
     RECT r = window;
     place.source = CaptionPlaceSource::WindowRect;
-    if (report.frameReported && NotEmpty(report.frame) && Inside(window, report.frame)) {
-        r = report.frame;
+    if (frameUsable && NotEmpty(frame) && Inside(window, frame)) {
+        r = frame;
         place.source = CaptionPlaceSource::ExtendedFrame;
     }
     place.left = r.right - padWidth - metrics.frameWidth - 3 * metrics.buttonWidth;
@@ -98,14 +121,11 @@ CaptionMetrics ClassicCaptionMetrics(int frameWidth, int frameHeight, int button
     return m;
 }
 
-CaptionReport AskCaption(HWND target) {
+CaptionReport AskCaption(HWND target, bool askButtons, CaptionAnswer& answer) {
     CaptionReport report;
-
-    static HWND slowTarget = nullptr;
-    static DWORD slowSince = 0;
-    const bool resting = target == slowTarget && GetTickCount() - slowSince < kSlowTargetPauseMs;
+    answer = askButtons ? CaptionAnswer::NotAsked : CaptionAnswer::Resting;
     const bool ownWindow = OfThisProcess(target);
-    if (!resting && (ownWindow || AskOtherProcesses())) {
+    if (askButtons && (ownWindow || AskOtherProcesses())) {
         // On the heap: a window of this same process that answers after the
         // time-out writes into the structure late (only a send between
         // processes goes through a copy), so that structure is then left
@@ -117,6 +137,7 @@ CaptionReport AskCaption(HWND target) {
             SendMessageTimeoutA(target, WM_GETTITLEBARINFOEX, 0, reinterpret_cast<LPARAM>(info),
                                 SMTO_ABORTIFHUNG | SMTO_BLOCK, kCaptionAskTimeoutMs, &result);
         if (answered) {
+            answer = CaptionAnswer::Answered;
             report.buttonsReported = true;
             // rgrect and rgstate hold the minimize, maximize, help and close
             // buttons at indexes 2 to 5.
@@ -124,11 +145,9 @@ CaptionReport AskCaption(HWND target) {
                 report.buttons[i] = info->rgrect[2 + i];
                 report.buttonStates[i] = info->rgstate[2 + i];
             }
-            if (target == slowTarget) slowTarget = nullptr;
             delete info;
         } else {
-            slowTarget = target;
-            slowSince = GetTickCount();
+            answer = CaptionAnswer::TimedOut;
             if (!ownWindow) delete info;
         }
     }
@@ -138,7 +157,63 @@ CaptionReport AskCaption(HWND target) {
         report.frameReported = true;
         report.frame = frame;
     }
+    // This program is system-DPI aware: its resolution is the screen's.
+    static const UINT systemDpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return static_cast<UINT>(dpi > 0 ? dpi : 0);
+    }();
+    const platform::WindowDpi dpi = platform::QueryWindowDpi(target);
+    report.systemDpi = systemDpi;
+    report.monitorDpi = dpi.monitor;
+    report.windowDpi = dpi.window;
+    report.physicalWindowReported = dpi.physicalKnown;
+    report.physicalWindow = dpi.physical;
     return report;
+}
+
+bool CaptionCache::Resting(HWND wnd, DWORD now) const {
+    return FSlowWnd && wnd == FSlowWnd && now - FSlowSince < kSlowTargetPauseMs;
+}
+
+bool CaptionCache::Holds(HWND wnd, const RECT& window) const {
+    return FPlaced && wnd == FWnd && EqualRect(&window, &FWindow);
+}
+
+CaptionCache::Step CaptionCache::Next(HWND wnd, const RECT& window, DWORD now) const {
+    const bool resting = Resting(wnd, now);
+    if (!Holds(wnd, window)) return resting ? Step::PlaceResting : Step::Ask;
+    return FUnanswered && !resting ? Step::Ask : Step::Keep;
+}
+
+void CaptionCache::Placed(HWND wnd, const RECT& window, CaptionAnswer answer, const PadPlace& place, DWORD now) {
+    FPlaced = true;
+    FWnd = wnd;
+    FWindow = window;
+    FPlace = place;
+    FUnanswered = answer == CaptionAnswer::TimedOut || answer == CaptionAnswer::Resting;
+    if (answer == CaptionAnswer::TimedOut) {
+        FSlowWnd = wnd;
+        FSlowSince = now;
+    } else if (answer == CaptionAnswer::Answered && wnd == FSlowWnd) {
+        FSlowWnd = nullptr;
+    }
+}
+
+bool PlaceOnCaption(CaptionCache& cache, HWND target, const RECT& window, const CaptionMetrics& metrics,
+                    int padWidth, int padHeight, PadPlace& place) {
+    const CaptionCache::Step step = cache.Next(target, window, GetTickCount());
+    if (step == CaptionCache::Step::Keep) return false;
+    // A retry for the same window and rectangle moves the pad only when the
+    // answer puts it elsewhere.
+    const bool retry = cache.Holds(target, window);
+    const PadPlace before = cache.LastPlace();
+    CaptionAnswer answer;
+    const CaptionReport report = AskCaption(target, step == CaptionCache::Step::Ask, answer);
+    place = PlacePadOnCaption(window, report, metrics, padWidth, padHeight);
+    cache.Placed(target, window, answer, place, GetTickCount());
+    return !retry || place.left != before.left || place.top != before.top;
 }
 
 } // namespace vcl

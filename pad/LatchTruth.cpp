@@ -4,6 +4,7 @@
 // pad's keys.
 #include "framework/Platform.h"
 #include "pad/Elevation.h"
+#include "pad/LatchColors.h"
 #include "pad/VTform.h"
 
 namespace vcl {
@@ -12,7 +13,7 @@ namespace {
 
 void RaiseLatch(TSpeedButton* button) {
     button->SetDown(false);
-    button->Font().SetColor(clBlack);
+    button->Font().SetColor(LatchCaptionColor(false));
 }
 
 WORD VkOf(PadKey key) { return key == kShiftKey ? VK_SHIFT : VK_CONTROL; }

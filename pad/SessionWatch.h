@@ -11,7 +11,9 @@ namespace vcl {
 bool SessionChangeReleasesLatches(WPARAM event);
 
 // Registers a window for WM_WTSSESSION_CHANGE about its own session and
-// unregisters it again. When the registration is refused nothing is watched.
+// unregisters it again. Early at logon the system may refuse the registration
+// (its service is not ready yet): nothing is watched then, and Retry, run from
+// the pad's poll, asks again until the registration is accepted.
 class SessionWatch {
 public:
     SessionWatch() = default;
@@ -22,9 +24,18 @@ public:
     bool Start(HWND wnd);
     void Stop();
     bool Active() const { return FWnd != nullptr; }
+    // Run on each poll. After a refused Start it asks again on every
+    // kSessionRetryPolls-th call, until the system accepts.
+    void Retry();
 
 private:
     HWND FWnd = nullptr;
+    // The window a refused registration was for, and the calls since it was tried.
+    HWND FRefusedWnd = nullptr;
+    int FPollsSinceTry = 0;
 };
+
+// Once a second at the pad's ten polls a second.
+constexpr int kSessionRetryPolls = 10;
 
 } // namespace vcl

@@ -8,6 +8,7 @@
 #include "dialogs/ListEdit.h"
 #include "pad/CaptionPlace.h"
 #include "framework/Platform.h"
+#include "pad/LatchColors.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
 #include "pad/SingleInstance.h"
@@ -135,6 +136,8 @@ void TVTform::FormCreate(TObject*) {
     ShiftBtn->SetBounds(l.shiftLeft, ShiftBtn->Top(), l.buttonWidth, l.buttonHeight);
     CtrlBtn->SetBounds(l.ctrlLeft, CtrlBtn->Top(), l.buttonWidth, l.buttonHeight);
     PadWidth = l.width;
+    ColourLatchCaption(*ShiftBtn);
+    ColourLatchCaption(*CtrlBtn);
 
     PadShown = false;
     NeverDocked = true;
@@ -280,8 +283,8 @@ void TVTform::HideForm() {
 void TVTform::ResetBtn() {
     SendLatchKey(kShiftKey, false);
     SendLatchKey(kCtrlKey, false);
-    ShiftBtn->Font().SetColor(clBlack);
-    CtrlBtn->Font().SetColor(clBlack);
+    ShiftBtn->Font().SetColor(LatchCaptionColor(false));
+    CtrlBtn->Font().SetColor(LatchCaptionColor(false));
     ShiftBtn->SetDown(false);
     CtrlBtn->SetDown(false);
 }
@@ -322,6 +325,11 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // the user meets this pad's settings dialog instead.
         SetMenu();
         return 0;
+    case WM_SYSCOLORCHANGE:
+        // A high-contrast theme was switched on or off.
+        ColourLatchCaption(*ShiftBtn);
+        ColourLatchCaption(*CtrlBtn);
+        return TForm::WndProc(msg, wParam, lParam);
     default:
         return TForm::WndProc(msg, wParam, lParam);
     }
@@ -354,12 +362,13 @@ void TVTform::ShiftBtnClick(TObject* sender) {
 void TVTform::BtnOnOff(TSpeedButton* button) {
     const PadKey key = button->Name() == "ShiftBtn" ? kShiftKey : kCtrlKey;
     SendLatchKey(key, button->Down());
-    button->Font().SetColor(button->Down() ? clRed : clBlack);
+    ColourLatchCaption(*button);
 }
 
 // ------------------------------------------------ foreground tracking and docking
 
 void TVTform::Timer1Timer(TObject*) {
+    FSessionWatch.Retry();
     SettleOwedKeyUps();
     CheckLatchTruth();
     HWND f = GetForegroundWindow();
@@ -397,18 +406,17 @@ void TVTform::Timer1Timer(TObject*) {
     CheckTargetAccess();
     RECT r;
     if (!GetWindowRect(TargetWnd, &r)) r = RECT{0, 0, 0, 0};
-    if (!EqualRect(&r, &TargetRect)) {
+    // Just left of the caption buttons the target reports; else by the
+    // classic formula on its visible frame or its window rectangle. Placed
+    // anew for another window or rectangle, and when a slow target answers.
+    PadPlace place;
+    if (PlaceOnCaption(FCaptionCache, TargetWnd, r, ClassicCaptionMetrics(FrameWidth, FrameHeight, CaptionButtonWidth),
+                       PadWidth, Height(), place)) {
         TargetRect = r;
         VTpanel->SetVisible(false);
         SetWidth(0);
         SetVisible(false);
         SetBorderStyle(bsNone);
-        // Just left of the caption buttons the target reports; else by the
-        // classic formula on its visible frame or its window rectangle.
-        const PadPlace place =
-            PlacePadOnCaption(r, AskCaption(TargetWnd),
-                              ClassicCaptionMetrics(FrameWidth, FrameHeight, CaptionButtonWidth), PadWidth,
-                              Height());
         SetTop(place.top);
         SetLeft(place.left);
         VTpanel->SetBevelOuter(bvNone);

@@ -15,6 +15,7 @@
 #include "framework/Menus.h"
 #include "pad/SettingsGuard.h"
 #include "pad/KeyRelease.h"
+#include "pad/CaptionPlace.h"
 #include "pad/KeyWatch.h"
 #include "pad/SessionWatch.h"
 #include "settings/IniGT.h"
@@ -160,6 +161,7 @@ private:
     KeyWatch FKeyWatch;
     KeyLedger FKeys;
     SessionWatch FSessionWatch;
+    CaptionCache FCaptionCache;
     bool FKeysBlocked = false;
     // The target whose rights were last looked at.
     HWND FAccessWnd = nullptr;

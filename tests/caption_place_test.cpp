@@ -52,9 +52,8 @@ CaptionReport Windows10Buttons() {
 
 void ExpectJustLeftOf(const PadPlace& p, int padWidth, int padHeight, int buttonLeft, int rowTop, int rowBottom) {
     EXPECT_EQ(p.source, CaptionPlaceSource::Buttons);
-    const int right = p.left + padWidth;
-    EXPECT_LE(right, buttonLeft);
-    EXPECT_GE(right, buttonLeft - 4);
+    // 2 px of room before the leftmost button.
+    EXPECT_EQ(p.left + padWidth, buttonLeft - 2);
     EXPECT_GE(p.top, rowTop);
     EXPECT_LE(p.top + padHeight, rowBottom);
     EXPECT_LE(std::abs((p.top - rowTop) - (rowBottom - (p.top + padHeight))), 1) << "not centred on the row";
@@ -126,6 +125,148 @@ TEST(CaptionPlaceRule, WithoutUsableButtonsTheFormulaTakesTheVisibleFrameOrTheWi
     EXPECT_EQ(PlacePadOnCaption(window, dwm, Metrics(8, 36), 132, 18).source, CaptionPlaceSource::WindowRect);
 }
 
+// Which reports count, for a system at `system` pixels per inch, the target's
+// monitor at `monitor` and the target window at `window` (0: unknown).
+struct SpaceCase {
+    const char* what;
+    UINT system, monitor, window;
+    bool buttons;
+    FrameUse frame;
+};
+
+TEST(CaptionPlaceRule, OnlyReportsInThePadsOwnCoordinatesAreUsed) {
+    const SpaceCase cases[] = {
+        {"one resolution everywhere, 100 %", 96, 96, 96, true, FrameUse::AsReported},
+        {"one resolution everywhere, 150 %", 144, 144, 144, true, FrameUse::AsReported},
+        {"150 % laptop, per-monitor aware window on a 100 % monitor", 144, 96, 96, false, FrameUse::Converted},
+        {"150 % laptop, system-aware window on a 100 % monitor", 144, 96, 144, false, FrameUse::Converted},
+        {"100 % system, per-monitor aware window on a 150 % monitor", 96, 144, 144, false, FrameUse::Converted},
+        {"150 % system, window unaware of resolutions (stretched)", 144, 144, 96, false, FrameUse::AsReported},
+        {"the window's resolution unknown, all at 96", 96, 96, 0, true, FrameUse::AsReported},
+        {"the window's resolution unknown, 150 %", 144, 144, 0, false, FrameUse::AsReported},
+        {"the monitor's resolution unknown", 144, 0, 144, false, FrameUse::Unused},
+        {"the monitor's resolution unknown, 100 %", 96, 0, 96, false, FrameUse::Unused},
+    };
+    for (const SpaceCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CaptionSpaces spaces = CaptionReportSpaces(c.system, c.monitor, c.window);
+        EXPECT_EQ(spaces.buttons, c.buttons);
+        EXPECT_EQ(spaces.frame, c.frame);
+    }
+}
+
+TEST(CaptionPlaceRule, ReportsFromAnotherResolutionAreConvertedOrLeftAside) {
+    // A 150 % laptop (144) and a 100 % monitor (96): a window there is
+    // (3000,150)-(3900,750) to the pad and (2000,100)-(2600,500) in the
+    // monitor's pixels; its visible frame lies 8 monitor pixels inside at the
+    // sides and the bottom, 12 of the pad's.
+    const RECT window = Rect(3000, 150, 3900, 750);
+    CaptionReport r;
+    r.systemDpi = 144;
+    r.monitorDpi = 96;
+    r.windowDpi = 96;
+    r.physicalWindowReported = true;
+    r.physicalWindow = Rect(2000, 100, 2600, 500);
+    r.frameReported = true;
+    r.frame = Rect(2008, 100, 2592, 492);
+    // Buttons in the window's own pixels, even where they happen to fall
+    // inside the window's rectangle as the pad sees it, are left aside.
+    r.buttonsReported = true;
+    r.buttons[cbClose] = Rect(3500, 151, 3546, 181);
+    r.buttons[cbMaximize] = Rect(3454, 151, 3500, 181);
+    r.buttons[cbMinimize] = Rect(3408, 151, 3454, 181);
+    PadPlace p = PlacePadOnCaption(window, r, Metrics(8, 54), 198, 27);
+    EXPECT_EQ(p.source, CaptionPlaceSource::ExtendedFrame);
+    EXPECT_EQ(p.left, 3888 - 198 - 8 - 3 * 54);
+    EXPECT_EQ(p.top, 150 + 8);
+
+    // Without the window's rectangle in the monitor's pixels nothing converts
+    // the frame: the window rectangle it is.
+    r.physicalWindowReported = false;
+    p = PlacePadOnCaption(window, r, Metrics(8, 54), 198, 27);
+    EXPECT_EQ(p.source, CaptionPlaceSource::WindowRect);
+    EXPECT_EQ(p.left, 3900 - 198 - 8 - 3 * 54);
+
+    // The same report on a monitor at the system's resolution, from a window
+    // at it too, is used as it comes.
+    r.monitorDpi = r.windowDpi = 144;
+    p = PlacePadOnCaption(window, r, Metrics(8, 54), 198, 27);
+    EXPECT_EQ(p.source, CaptionPlaceSource::Buttons);
+    EXPECT_EQ(p.left + 198, 3408 - 2);
+    // A window stretched by the system (unaware, at 96) loses its buttons but
+    // not its frame, which is in the monitor's pixels, the pad's here.
+    r.windowDpi = 96;
+    r.frame = Rect(3007, 150, 3893, 743);
+    p = PlacePadOnCaption(window, r, Metrics(8, 54), 198, 27);
+    EXPECT_EQ(p.source, CaptionPlaceSource::ExtendedFrame);
+    EXPECT_EQ(p.left, 3893 - 198 - 8 - 3 * 54);
+}
+
+// ------------------------------------------------------ when to ask again
+
+HWND FakeWnd(int n) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1000 + 16 * n)); }
+
+TEST(CaptionAskCache, AnAnsweredWindowIsAskedAgainOnlyForANewRectangle) {
+    CaptionCache cache;
+    const RECT r = Rect(100, 100, 700, 500);
+    const HWND a = FakeWnd(1);
+    EXPECT_EQ(cache.Next(a, r, 1000), CaptionCache::Step::Ask);
+    cache.Placed(a, r, CaptionAnswer::Answered, PadPlace{}, 1000);
+    for (DWORD t : {1100u, 4000u, 60000u}) EXPECT_EQ(cache.Next(a, r, t), CaptionCache::Step::Keep) << t;
+    EXPECT_EQ(cache.Next(a, Rect(100, 100, 700, 501), 60000), CaptionCache::Step::Ask);
+
+    // A window that cannot be asked (another program's, under Wine) is not
+    // asked again and again.
+    cache.Placed(a, r, CaptionAnswer::NotAsked, PadPlace{}, 2000);
+    EXPECT_EQ(cache.Next(a, r, 2100), CaptionCache::Step::Keep);
+    EXPECT_EQ(cache.Next(a, r, 90000), CaptionCache::Step::Keep);
+}
+
+TEST(CaptionAskCache, TwoWindowsWithOneRectangleAreAskedSeparately) {
+    // Two maximized windows on one monitor share their rectangle.
+    CaptionCache cache;
+    const RECT maximized = Rect(-8, -8, 1928, 1048);
+    cache.Placed(FakeWnd(1), maximized, CaptionAnswer::Answered, PadPlace{}, 1000);
+    EXPECT_EQ(cache.Next(FakeWnd(2), maximized, 1100), CaptionCache::Step::Ask);
+    cache.Placed(FakeWnd(2), maximized, CaptionAnswer::Answered, PadPlace{}, 1100);
+    EXPECT_EQ(cache.Next(FakeWnd(2), maximized, 1200), CaptionCache::Step::Keep);
+    EXPECT_EQ(cache.Next(FakeWnd(1), maximized, 1200), CaptionCache::Step::Ask);
+}
+
+TEST(CaptionAskCache, ASlowWindowRestsThreeSecondsAndIsThenAskedAgain) {
+    CaptionCache cache;
+    const RECT r = Rect(100, 100, 700, 500);
+    const HWND slow = FakeWnd(1), other = FakeWnd(2);
+    // Timed out: the pad was placed by the classic place at t = 10 000.
+    cache.Placed(slow, r, CaptionAnswer::TimedOut, PadPlace{}, 10000);
+    for (DWORD t : {10000u, 10100u, 11500u, 12999u})
+        EXPECT_EQ(cache.Next(slow, r, t), CaptionCache::Step::Keep) << "asked during the pause, at " << t;
+    // Moved during the pause: placed anew without asking.
+    const RECT moved = Rect(140, 120, 740, 520);
+    EXPECT_EQ(cache.Next(slow, moved, 12000), CaptionCache::Step::PlaceResting);
+    cache.Placed(slow, moved, CaptionAnswer::Resting, PadPlace{}, 12000);
+    EXPECT_EQ(cache.Next(slow, moved, 12999), CaptionCache::Step::Keep);
+    // Another window is asked meanwhile as usual.
+    EXPECT_EQ(cache.Next(other, r, 12500), CaptionCache::Step::Ask);
+    // Once the pause is over, the place that came from the fallback is asked for again.
+    EXPECT_EQ(cache.Next(slow, moved, 13000), CaptionCache::Step::Ask);
+    EXPECT_EQ(cache.Next(slow, moved, 50000), CaptionCache::Step::Ask);
+    // Slow again: another pause, counted from the new time-out.
+    cache.Placed(slow, moved, CaptionAnswer::TimedOut, PadPlace{}, 13050);
+    EXPECT_EQ(cache.Next(slow, moved, 16000), CaptionCache::Step::Keep);
+    EXPECT_EQ(cache.Next(slow, moved, 16050), CaptionCache::Step::Ask);
+    // Answered at last: kept from then on.
+    cache.Placed(slow, moved, CaptionAnswer::Answered, PadPlace{}, 16060);
+    EXPECT_EQ(cache.Next(slow, moved, 20000), CaptionCache::Step::Keep);
+    EXPECT_EQ(cache.Next(slow, r, 16100), CaptionCache::Step::Ask) << "an answer ends the pause";
+
+    // The tick count wraps after 49.7 days.
+    CaptionCache wrap;
+    wrap.Placed(slow, r, CaptionAnswer::TimedOut, PadPlace{}, 0xFFFFFF00u);
+    EXPECT_EQ(wrap.Next(slow, r, 0x00000100u), CaptionCache::Step::Keep);
+    EXPECT_EQ(wrap.Next(slow, r, 0xFFFFFF00u + 3000u), CaptionCache::Step::Ask);
+}
+
 // ------------------------------------------------- real windows and the pad
 
 enum class Caption {
@@ -133,6 +274,7 @@ enum class Caption {
     Windows10,     // minimize, maximize, close: 46 × 30 from the top + 1, close 7 px from the right edge
     Windows11,     // the maximize button hidden (and said to lie left of the others)
     Windows10Slow, // the Windows 10 answer, after 2 s
+    Windows10SlowOnce, // the Windows 10 answer, after 2 s the first time, at once afterwards
 };
 
 // A top-level window on a thread of its own, as another program's would be,
@@ -181,6 +323,8 @@ public:
     }
 
     std::atomic<int> asked{0};
+    // When the question arrived, the first time and the last (GetTickCount).
+    std::atomic<DWORD> firstAskedAt{0}, lastAskedAt{0};
 
 private:
     void Fill(TITLEBARINFOEX& info) const {
@@ -210,9 +354,12 @@ private:
         }
         if (msg == WM_DESTROY) PostQuitMessage(0);
         if (self && msg == WM_GETTITLEBARINFOEX) {
-            ++self->asked;
+            const DWORD now = GetTickCount();
+            if (++self->asked == 1) self->firstAskedAt = now;
+            self->lastAskedAt = now;
             if (self->FCaption == Caption::Plain) return DefWindowProcA(wnd, msg, wp, lp);
-            if (self->FCaption == Caption::Windows10Slow) {
+            if (self->FCaption == Caption::Windows10Slow ||
+                (self->FCaption == Caption::Windows10SlowOnce && self->asked == 1)) {
                 // Busy for 2 s, still answering what other threads send it
                 // meanwhile (the title, activation), as a thread of another
                 // program would not be asked for them at all.
@@ -303,8 +450,7 @@ protected:
         }
         const RECT p = PadRect();
         EXPECT_EQ(p.right - p.left, pad->PadWidth);
-        EXPECT_LE(p.right, left);
-        EXPECT_GE(p.right, left - 4);
+        EXPECT_EQ(p.right, left - 2) << "not 2 px left of the leftmost button";
         EXPECT_GE(p.top, top);
         EXPECT_LE(p.bottom, bottom);
         EXPECT_LE(std::abs((p.top - top) - (bottom - p.bottom)), 1) << "not centred on the buttons' row";
@@ -406,6 +552,147 @@ TEST_F(CaptionDocking, ASlowTargetNeverHoldsThePadUp) {
     slow.MoveBy(40, 20);
     EXPECT_LT(TimedPoll(), 1000u);
     ExpectAt(Classic(slow.WindowRect()));
+}
+
+TEST_F(CaptionDocking, ASlowTargetIsAskedAgainOnceThePauseIsOverAndNotBefore) {
+    CaptionWindow w(kTarget, Caption::Windows10SlowOnce);
+    ASSERT_TRUE(w.Activate());
+    EXPECT_LT(TimedPoll(), 1000u);
+    const DWORD timedOut = GetTickCount();
+    ExpectAt(Classic(w.WindowRect()));
+    ASSERT_EQ(w.asked, 1);
+
+    // Polls during the pause keep the classic place and do not ask (the
+    // window, busy with the first question, would answer a second at once).
+    int pollsInPause = 0;
+    for (int i = 0; i < 5; ++i) {
+        Poll();
+        if (GetTickCount() - timedOut < 3000) ++pollsInPause;
+    }
+    if (pollsInPause == 5) {
+        EXPECT_EQ(w.asked, 1) << "asked again during the pause";
+        ExpectAt(Classic(w.WindowRect()));
+    }
+
+    // Once it is over, the next poll asks again and docks beside the buttons.
+    ASSERT_TRUE(testkit::WaitFor(
+        [&] {
+            Poll();
+            return w.asked >= 2;
+        },
+        "the slow window asked again"));
+    EXPECT_GE(w.lastAskedAt - w.firstAskedAt, 3000u) << "asked again before the pause was over";
+    ExpectBesideButtons(w);
+    // Answered: not asked again.
+    const int asked = w.asked;
+    Poll();
+    Poll();
+    EXPECT_EQ(w.asked, asked);
+    ExpectBesideButtons(w);
+}
+
+TEST_F(CaptionDocking, TwoWindowsWithOneRectangleAreAskedSeparately) {
+    const RECT same{180, 140, 780, 540};
+    CaptionWindow ten(kTarget, Caption::Windows10, same);
+    CaptionWindow eleven(kTarget, Caption::Windows11, same);
+    ASSERT_TRUE(ten.Activate());
+    Poll();
+    ExpectBesideButtons(ten);
+    ASSERT_TRUE(eleven.Activate());
+    Poll();
+    EXPECT_EQ(eleven.asked, 1);
+    EXPECT_EQ(pad->TargetWnd, eleven.hwnd());
+    ExpectBesideButtons(eleven);
+    ASSERT_TRUE(ten.Activate());
+    Poll();
+    ExpectBesideButtons(ten);
+}
+
+// The seam reports the target on a monitor at another resolution: `monitor`
+// and `window` times the system's; the window in the monitor's pixels is its
+// rectangle times `monitor`, and the desktop window manager reports its frame
+// in those pixels, 7 × `monitor` inside at the sides and the bottom.
+class OtherMonitor {
+public:
+    OtherMonitor(UINT monitor, UINT window)
+        : FDpi(platform::hooks().windowDpi,
+               [=](HWND wnd) {
+                   platform::WindowDpi d;
+                   d.monitor = monitor * System();
+                   d.window = window * System();
+                   d.physicalKnown = true;
+                   d.physical = Physical(wnd, monitor);
+                   return d;
+               }),
+          FDwm(platform::hooks().dwmGetWindowAttribute, [=](HWND wnd, DWORD attribute, void* value, DWORD size) {
+              if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS || size != sizeof(RECT)) return E_INVALIDARG;
+              RECT p = Physical(wnd, monitor);
+              const int inset = 7 * static_cast<int>(monitor);
+              *static_cast<RECT*>(value) = RECT{p.left + inset, p.top, p.right - inset, p.bottom - inset};
+              return S_OK;
+          }) {}
+
+private:
+    static UINT System() { return static_cast<UINT>(padkit::ScreenDpi()); }
+    static RECT Physical(HWND wnd, UINT times) {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        const int k = static_cast<int>(times);
+        return RECT{r.left * k, r.top * k, r.right * k, r.bottom * k};
+    }
+    testkit::ScopedHook<std::function<platform::WindowDpi(HWND)>> FDpi;
+    testkit::ScopedHook<std::function<HRESULT(HWND, DWORD, void*, DWORD)>> FDwm;
+};
+
+TEST_F(CaptionDocking, OnAMonitorAtAnotherResolutionTheButtonsGiveWayToTheConvertedFrame) {
+    // The window and its monitor at twice the system's resolution: the
+    // buttons it reports are not in the pad's coordinates; its frame, 7 of
+    // the pad's pixels inside the window, is.
+    CaptionWindow w(kTarget, Caption::Windows10);
+    {
+        OtherMonitor twice(2, 2);
+        ASSERT_TRUE(w.Activate());
+        Poll();
+        RECT frame = w.WindowRect();
+        frame.left += 7;
+        frame.right -= 7;
+        frame.bottom -= 7;
+        ExpectAt(Classic(frame));
+    }
+    // A window stretched by the system on a monitor at the system's
+    // resolution: its frame is used as it comes, its buttons are not.
+    {
+        OtherMonitor stretched(1, 2);
+        w.MoveBy(20, 10);
+        Poll();
+        RECT frame = w.WindowRect();
+        frame.left += 7;
+        frame.right -= 7;
+        frame.bottom -= 7;
+        ExpectAt(Classic(frame));
+    }
+    // Everything at the system's resolution again: the buttons place the pad.
+    w.MoveBy(20, 10);
+    Poll();
+    ExpectBesideButtons(w);
+}
+
+TEST(CaptionPlaceOnThisSystem, ResolutionsAsTheSystemReportsThem) {
+    // For the record: what this system says about a window of ours.
+    testkit::Window w("caption place resolutions");
+    const platform::WindowDpi d = platform::QueryWindowDpi(w.hwnd());
+    RECT r{};
+    GetWindowRect(w.hwnd(), &r);
+    printf("screen %d dpi; GetDpiForMonitor %u, GetDpiForWindow %u, physical rect known %d (%ld,%ld)-(%ld,%ld), "
+           "window rect (%ld,%ld)-(%ld,%ld)\n",
+           padkit::ScreenDpi(), d.monitor, d.window, d.physicalKnown, d.physical.left, d.physical.top,
+           d.physical.right, d.physical.bottom, r.left, r.top, r.right, r.bottom);
+    // One monitor at the system's resolution, and a system-aware window.
+    EXPECT_EQ(d.monitor, static_cast<UINT>(padkit::ScreenDpi()));
+    EXPECT_EQ(d.window, static_cast<UINT>(padkit::ScreenDpi()));
+    const CaptionSpaces spaces = CaptionReportSpaces(padkit::ScreenDpi(), d.monitor, d.window);
+    EXPECT_TRUE(spaces.buttons);
+    EXPECT_EQ(spaces.frame, FrameUse::AsReported);
 }
 
 } // namespace

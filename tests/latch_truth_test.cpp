@@ -904,4 +904,45 @@ TEST_F(LatchTruth, AKeyDownOnItsWayIsNeverLeftUnderARaisedButton) {
     EXPECT_EQ(sys.sent, (std::vector<Ev>{CtrlDown, CtrlUp}));
 }
 
+// ------------------------------------------------------------ session notifications
+
+// Early at logon the system may refuse session notifications (its service is
+// not ready yet). The poll asks again until they are accepted, then stops.
+TEST_F(LatchTruth, RefusedSessionNotificationsAreAskedForAgainUntilAccepted) {
+    refuseSessions = true;
+    DockOnExplorer();
+    ASSERT_FALSE(registered.empty());
+    EXPECT_EQ(registered.front(), pad->Handle());
+    // Still refused: asked for again, more than once.
+    ASSERT_TRUE(testkit::WaitFor(
+        [&] {
+            Poll();
+            return registered.size() >= 3;
+        },
+        "session notifications asked for again by the polls"));
+    for (HWND wnd : registered) EXPECT_EQ(wnd, pad->Handle());
+    EXPECT_EQ(registerFlags, static_cast<DWORD>(NOTIFY_FOR_THIS_SESSION));
+
+    // Accepted at last.
+    refuseSessions = false;
+    const size_t refused = registered.size();
+    ASSERT_TRUE(testkit::WaitFor(
+        [&] {
+            Poll();
+            return registered.size() > refused;
+        },
+        "session notifications asked for once the system takes them"));
+    // Then no more: thirty polls, three seconds of the pad's timer, give a
+    // retry still planned its chance.
+    const size_t accepted = registered.size();
+    for (int i = 0; i < 30; ++i) Poll();
+    EXPECT_EQ(registered.size(), accepted);
+    // The accepted registration is given back at the end.
+    HWND wnd = pad->Handle();
+    delete pad;
+    pad = nullptr;
+    EXPECT_EQ(unregistered, std::vector<HWND>{wnd});
+}
+
 } // namespace
+

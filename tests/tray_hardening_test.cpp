@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,36 @@ TEST_F(TrayTrouble, AReAddRefusedAfterTheShellRestartedFallsBackToAModify) {
     t->SetTipString("changed");
     delete t;
     EXPECT_EQ(shell.requests, (Strings{"add 1 icon", "mod 1 icon", "mod 1 icon", "del 1 icon"}));
+}
+
+// Run as administrator, the pad is above the shell: Windows keeps the shell's
+// broadcast from it unless its notification window lets that message through.
+TEST_F(TrayTrouble, TheShellsBroadcastIsLetThroughFromLowerLevels) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    const auto allow = testkit::MakeScopedHook(platform::hooks().allowMessage, [&](HWND wnd, UINT message) {
+        allowed.emplace_back(wnd, message);
+        return TRUE;
+    });
+    TTaskTray* t = Shown();
+    ASSERT_NE(NotifyWindow(), nullptr);
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{NotifyWindow()->Handle(), taskbarCreated}}));
+    // The broadcast still brings the icon back.
+    shell.requests.clear();
+    ShellRestarts();
+    EXPECT_EQ(shell.requests, Strings{"add 1 icon"});
+    delete t;
+}
+
+TEST(TrayOnThisSystem, LettingTheShellsBroadcastThroughIsAccepted) {
+    testkit::Window w("tray message filter");
+    const BOOL ok = platform::AllowMessageFromLowerLevels(w.hwnd(), RegisterWindowMessageA("TaskbarCreated"));
+    printf("ChangeWindowMessageFilterEx here: %s, ChangeWindowMessageFilter: %s; the call %s (error %lu)\n",
+           GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx") ? "present" : "absent",
+           GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter") ? "present" : "absent",
+           ok ? "succeeds" : "fails", GetLastError());
+    EXPECT_TRUE(ok);
 }
 
 TEST_F(TrayTrouble, NoIconWhileShownDeletesWithoutAModifyFirst) {

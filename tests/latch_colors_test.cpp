@@ -1,0 +1,96 @@
+// The latches' caption colours in the system's colour schemes: unchanged
+// outside a high-contrast theme; in one, the theme's button text for a raised
+// latch and a colour that stands out for a latched one.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/Graphics.h"
+#include "pad/LatchColors.h"
+
+using namespace vcl;
+
+namespace {
+
+ContrastTheme Theme(bool on, COLORREF text, COLORREF face, COLORREF highlight) {
+    ContrastTheme t;
+    t.highContrast = on;
+    t.buttonText = text;
+    t.buttonFace = face;
+    t.highlight = highlight;
+    return t;
+}
+
+// Far apart in at least one of red, green and blue.
+bool FarApart(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) >= 128 || std::abs(GetGValue(a) - GetGValue(b)) >= 128 ||
+           std::abs(GetBValue(a) - GetBValue(b)) >= 128;
+}
+
+TEST(LatchColours, OutsideAHighContrastThemeRaisedIsBlackAndLatchedRed) {
+    for (const ContrastTheme& t : {Theme(false, RGB(0, 0, 0), RGB(240, 240, 240), RGB(0, 120, 215)),
+                                   Theme(false, RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 0, 0))}) {
+        EXPECT_EQ(LatchCaptionColorIn(false, t), clBlack);
+        EXPECT_EQ(LatchCaptionColorIn(true, t), clRed);
+    }
+}
+
+TEST(LatchColours, TheSystemsContrastThemesKeepRedForALatch) {
+    struct Case {
+        const char* what;
+        ContrastTheme theme;
+    };
+    const Case cases[] = {
+        {"white on black", Theme(true, RGB(255, 255, 255), RGB(0, 0, 0), RGB(26, 235, 255))},
+        {"black on white", Theme(true, RGB(0, 0, 0), RGB(255, 255, 255), RGB(55, 0, 110))},
+        {"yellow on black", Theme(true, RGB(255, 255, 0), RGB(0, 0, 0), RGB(0, 128, 0))},
+        {"green on black", Theme(true, RGB(0, 255, 0), RGB(0, 0, 0), RGB(0, 0, 255))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Raised: the theme's own button text, which the black of the dark
+        // themes' faces would hide.
+        EXPECT_EQ(LatchCaptionColorIn(false, c.theme), clBtnText);
+        EXPECT_EQ(LatchCaptionColorIn(true, c.theme), clRed);
+    }
+}
+
+TEST(LatchColours, ALatchNeverLooksLikeTheThemesTextOrFace) {
+    struct Case {
+        const char* what;
+        ContrastTheme theme;
+    };
+    const Case cases[] = {
+        {"red text on black, cyan highlight", Theme(true, RGB(255, 0, 0), RGB(0, 0, 0), RGB(0, 255, 255))},
+        {"orange text on black", Theme(true, RGB(255, 160, 0), RGB(0, 0, 0), RGB(255, 140, 0))},
+        {"white text on dark red", Theme(true, RGB(255, 255, 255), RGB(160, 0, 0), RGB(255, 255, 255))},
+        {"red text on yellow, red highlight", Theme(true, RGB(255, 0, 0), RGB(255, 255, 0), RGB(255, 0, 0))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(LatchCaptionColorIn(false, c.theme), clBtnText);
+        const TColor latched = LatchCaptionColorIn(true, c.theme);
+        EXPECT_EQ(latched & clSystemColor, 0u);
+        EXPECT_TRUE(FarApart(latched, c.theme.buttonText)) << std::hex << latched;
+        EXPECT_TRUE(FarApart(latched, c.theme.buttonFace)) << std::hex << latched;
+    }
+    // The theme's highlight colour is the first choice after red.
+    EXPECT_EQ(LatchCaptionColorIn(true, Theme(true, RGB(255, 0, 0), RGB(0, 0, 0), RGB(0, 255, 255))),
+              static_cast<TColor>(RGB(0, 255, 255)));
+}
+
+TEST(LatchColoursOnThisSystem, TheSchemeAsTheSystemReportsIt) {
+    const ContrastTheme t = CurrentContrastTheme();
+    printf("high contrast %s; button text %06lx, face %06lx, highlight %06lx\n", t.highContrast ? "on" : "off",
+           t.buttonText, t.buttonFace, t.highlight);
+    EXPECT_EQ(t.buttonText, GetSysColor(COLOR_BTNTEXT));
+    if (!t.highContrast) {
+        EXPECT_EQ(LatchCaptionColor(false), clBlack);
+        EXPECT_EQ(LatchCaptionColor(true), clRed);
+    }
+}
+
+} // namespace
