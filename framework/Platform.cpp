@@ -189,4 +189,46 @@ BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message) {
     return TRUE;
 }
 
+bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* value) {
+    if (hooks().readRegistryString) return hooks().readRegistryString(root, key, name, value);
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    bool found = ::RegQueryValueExW(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+                 (type == REG_SZ || type == REG_EXPAND_SZ);
+    if (found) {
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        found = ::RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &size) == ERROR_SUCCESS;
+        // The stored text need not end in a terminator.
+        text.resize(size / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0') text.pop_back();
+        if (found) *value = text;
+    }
+    ::RegCloseKey(k);
+    return found;
+}
+
+bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    if (hooks().writeRegistryString) return hooks().writeRegistryString(root, key, name, value);
+    HKEY k = nullptr;
+    if (::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool ok = ::RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    ::RegCloseKey(k);
+    return ok;
+}
+
+bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) {
+    if (hooks().deleteRegistryValue) return hooks().deleteRegistryValue(root, key, name);
+    HKEY k = nullptr;
+    const LSTATUS opened = ::RegOpenKeyExW(root, key, 0, KEY_SET_VALUE, &k);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const LSTATUS deleted = ::RegDeleteValueW(k, name);
+    ::RegCloseKey(k);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace platform

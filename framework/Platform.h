@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
 
 namespace platform {
 
@@ -75,6 +76,13 @@ struct Hooks {
     // Lets `message` reach `wnd` from processes of a lower integrity level
     // (ChangeWindowMessageFilterEx with MSGFLT_ALLOW).
     std::function<BOOL(HWND wnd, UINT message)> allowMessage;
+    // A string value of the registry (the Run key that starts programs with
+    // Windows): read (false when there is none), written, deleted (true when
+    // it is gone, also when it was never there).
+    std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* value)> readRegistryString;
+    std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)>
+        writeRegistryString;
+    std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name)> deleteRegistryValue;
 };
 
 // The installed hooks; an empty hook means the real call.
@@ -117,5 +125,10 @@ WindowDpi QueryWindowDpi(HWND wnd);
 // ChangeWindowMessageFilter (Vista), loaded on first use; TRUE where neither
 // exists (no integrity levels, nothing is filtered).
 BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message);
+
+// A REG_SZ value under `root`\`key`; the key is created for a write.
+bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* value);
+bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value);
+bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name);
 
 } // namespace platform

@@ -11,6 +11,7 @@
 #include "pad/LatchColors.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
+#include "pad/StartWithWindows.h"
 #include "pad/SingleInstance.h"
 #include "settings/WideProfile.h"
 #include "resources/VTform.layout.h"
@@ -528,6 +529,7 @@ void TVTform::AddTargetClick(TObject*) {
 void TVTform::PopupMenu1Popup(TObject*) {
     Opt_all2->SetChecked(OptAll);
     NoBoth->SetChecked(OptNoBoth);
+    AutoStart1->SetChecked(StartsWithWindows());
     Timer1->SetEnabled(false);
 }
 
@@ -552,6 +554,14 @@ void TVTform::NoBothClick(TObject*) {
 void TVTform::Exit1Click(TObject*) {
     Close();
     Timer1->SetEnabled(false);
+}
+
+void TVTform::AutoStart1Click(TObject*) {
+    if (!SetStartWithWindows(!StartsWithWindows()))
+        platform::ShowMessageBox(Application ? Application->Handle() : nullptr,
+                                 "Windowsと同時に起動する設定を変更できません.", "Vantro Pad", MB_OK | MB_ICONERROR);
+    AutoStart1->SetChecked(StartsWithWindows());
+    Timer1->SetEnabled(true);
 }
 
 void TVTform::KVersion1Click(TObject*) {

@@ -39,6 +39,7 @@ public:
     TMenuItem* AddTarget = nullptr;
     TMenuItem* Opt_all2 = nullptr;
     TMenuItem* NoBoth = nullptr;
+    TMenuItem* AutoStart1 = nullptr;
     TMenuItem* K1 = nullptr;
     TMenuItem* Version1 = nullptr;
     TMenuItem* Help1 = nullptr;
@@ -116,6 +117,9 @@ public:
     void AddTargetClick(TObject* sender);
     void Opt_all2Click(TObject* sender);
     void NoBothClick(TObject* sender);
+    // "Windowsと同時に起動": adds or removes the value that starts this program
+    // with Windows; its check mark shows whether that value starts this very copy.
+    void AutoStart1Click(TObject* sender);
     void Exit1Click(TObject* sender);
     void KVersion1Click(TObject* sender);
     void Help1Click(TObject* sender);

@@ -101,6 +101,7 @@ inline void ReadVTformLayout(TVTform& f) {
     item(f.AddTarget, "AddTarget", "ﾀｰｹﾞｯﾄﾘｽﾄの変更", &TVTform::AddTargetClick);
     item(f.Opt_all2, "Opt_all2", "ﾀｰｹﾞｯﾄを限定しない", &TVTform::Opt_all2Click);
     item(f.NoBoth, "NoBoth", "ﾎﾞﾀﾝを同時に使用しない", &TVTform::NoBothClick);
+    item(f.AutoStart1, "AutoStart1", "Windowsと同時に起動", &TVTform::AutoStart1Click);
     item(f.K1, "K1", "-", nullptr);
     item(f.Version1, "Version1", "Version", &TVTform::KVersion1Click);
     item(f.Help1, "Help1", "Help", &TVTform::Help1Click);

@@ -2,12 +2,15 @@
 // box and help, and the settings exchange with the dialog.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "dialogs/ListEdit.h"
 #include "dialogs/TitleSet.h"
+#include "pad/StartWithWindows.h"
 #include "pad/VTform.h"
+#include "settings/WideProfile.h"
 #include "tests/support/dialogkit.h"
 #include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
@@ -142,7 +145,8 @@ TEST_F(PadCommands, MenuChecksFollowTheOptions) {
     std::vector<std::string> captions;
     for (int i = 0; i < pad->PopupMenu1->Count(); ++i) captions.push_back(pad->PopupMenu1->Items(i)->Caption());
     EXPECT_EQ(captions, (std::vector<std::string>{"終了", "-", "ﾀｰｹﾞｯﾄﾘｽﾄの変更", "ﾀｰｹﾞｯﾄを限定しない",
-                                                  "ﾎﾞﾀﾝを同時に使用しない", "-", "Version", "Help"}));
+                                                  "ﾎﾞﾀﾝを同時に使用しない", "Windowsと同時に起動", "-", "Version",
+                                                  "Help"}));
 }
 
 TEST_F(PadCommands, GroupingBothLatchesTogetherLeavesNoKeyHeldUnderARaisedButton) {
@@ -282,6 +286,124 @@ TEST_F(PadCommands, TheQuitCommandLeavesThePollOff) {
     EXPECT_FALSE(pad->Timer1->Enabled());
     EXPECT_FALSE(pad->Targets); // the close ran and saved
     DeleteFileA(ini.c_str());
+}
+
+// ------------------------------------------------------- start with Windows
+
+TEST(StartWithWindowsRule, OnlyACommandThatStartsThisVeryProgramCounts) {
+    const std::wstring exe = L"C:\\Users\\Zo\u00EB\\My Tools\\vantro.exe";
+    EXPECT_EQ(StartCommandFor(exe), L"\"C:\\Users\\Zo\u00EB\\My Tools\\vantro.exe\"");
+    EXPECT_TRUE(StartCommandRuns(StartCommandFor(exe), exe));
+    // Windows ignores letter case in paths; a hand-written value may add arguments.
+    EXPECT_TRUE(StartCommandRuns(L"\"c:\\users\\ZO\u00CB\\my tools\\VANTRO.EXE\"", exe));
+    EXPECT_TRUE(StartCommandRuns(L"\"C:\\Users\\Zo\u00EB\\My Tools\\vantro.exe\" /x", exe));
+    EXPECT_TRUE(StartCommandRuns(L"C:\\Tools\\vantro.exe", L"C:\\Tools\\vantro.exe"));
+    EXPECT_TRUE(StartCommandRuns(L"C:\\Tools\\vantro.exe -q", L"C:\\Tools\\vantro.exe"));
+    // A copy that was moved, another program, a longer name, nothing.
+    EXPECT_FALSE(StartCommandRuns(L"\"C:\\Old\\vantro.exe\"", exe));
+    EXPECT_FALSE(StartCommandRuns(L"\"C:\\Users\\Zo\u00EB\\My Tools\\vantro2.exe\"", exe));
+    EXPECT_FALSE(StartCommandRuns(L"C:\\Tools\\vantro.exe.bak", L"C:\\Tools\\vantro.exe"));
+    EXPECT_FALSE(StartCommandRuns(L"\"C:\\Users\\Zo\u00EB\\My Tools\\vantro.exe", exe)) << "unclosed quote";
+    EXPECT_FALSE(StartCommandRuns(L"", exe));
+    EXPECT_FALSE(StartCommandRuns(L"   ", exe));
+}
+
+// The Run key through the seam: no test touches the real one.
+class StartWithWindowsItem : public padkit::PadTest {
+protected:
+    std::map<std::wstring, std::wstring> run;
+    int writes = 0, deletes = 0;
+    bool refuse = false;
+    bool IsRunKey(HKEY root, const wchar_t* key) const {
+        return root == HKEY_CURRENT_USER && std::wstring(key) == L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    }
+    testkit::ScopedHook<decltype(platform::Hooks::readRegistryString)> read{
+        platform::hooks().readRegistryString, [this](HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* v) {
+            EXPECT_TRUE(IsRunKey(root, key));
+            const auto it = run.find(name);
+            if (it == run.end()) return false;
+            *v = it->second;
+            return true;
+        }};
+    testkit::ScopedHook<decltype(platform::Hooks::writeRegistryString)> write{
+        platform::hooks().writeRegistryString,
+        [this](HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& v) {
+            EXPECT_TRUE(IsRunKey(root, key));
+            ++writes;
+            if (refuse) return false;
+            run[name] = v;
+            return true;
+        }};
+    testkit::ScopedHook<decltype(platform::Hooks::deleteRegistryValue)> erase{
+        platform::hooks().deleteRegistryValue, [this](HKEY root, const wchar_t* key, const wchar_t* name) {
+            EXPECT_TRUE(IsRunKey(root, key));
+            ++deletes;
+            run.erase(name);
+            return true;
+        }};
+    bool Checked() {
+        pad->PopupMenu1Popup(pad->PopupMenu1);
+        const bool checked = pad->AutoStart1->Checked();
+        pad->PopupMenu1Close(pad->PopupMenu1);
+        return checked;
+    }
+};
+
+TEST_F(StartWithWindowsItem, TheItemWritesAndRemovesTheValueAndShowsWhetherItStartsThisCopy) {
+    const std::wstring me = L"\"" + ini::ModuleFileName() + L"\"";
+    // Opening the menu writes nothing.
+    EXPECT_FALSE(Checked());
+    EXPECT_FALSE(Checked());
+    EXPECT_EQ(writes + deletes, 0);
+
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_EQ(run, (std::map<std::wstring, std::wstring>{{L"Vantro Pad", me}}));
+    EXPECT_TRUE(pad->AutoStart1->Checked());
+    EXPECT_TRUE(Checked());
+
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_TRUE(run.empty());
+    EXPECT_FALSE(Checked());
+
+    // A value left by a copy that has since moved: unchecked, and choosing the
+    // item makes it start this copy.
+    run[L"Vantro Pad"] = L"\"C:\\Old place\\vantro.exe\"";
+    EXPECT_FALSE(Checked());
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_EQ(run[L"Vantro Pad"], me);
+    EXPECT_TRUE(Checked());
+    // Another program's value under another name is never touched.
+    run[L"Other"] = L"other.exe";
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_EQ(run, (std::map<std::wstring, std::wstring>{{L"Other", L"other.exe"}}));
+}
+
+TEST_F(StartWithWindowsItem, ARefusedWriteSaysSoAndLeavesTheItemUnchecked) {
+    testkit::MessageBoxRecorder boxes;
+    refuse = true;
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_EQ(writes, 1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Windowsと同時に起動"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_FALSE(pad->AutoStart1->Checked());
+    EXPECT_TRUE(pad->Timer1->Enabled());
+}
+
+TEST(RegistryStrings, WrittenReadAndDeletedForReal) {
+    // A scratch key of this test's own (in the test's Wine prefix), never the Run key.
+    const wchar_t* key = L"Software\\Vantro Pad tests\\scratch";
+    const std::wstring value = L"\"C:\\Zo\u00EB \u00E9t\u00E9 \uD55C\\ｴｸｽﾌﾟﾛｰﾗ\\vantro.exe\"";
+    ASSERT_TRUE(platform::WriteRegistryString(HKEY_CURRENT_USER, key, L"Vantro Pad", value));
+    std::wstring back;
+    ASSERT_TRUE(platform::ReadRegistryString(HKEY_CURRENT_USER, key, L"Vantro Pad", &back));
+    EXPECT_EQ(back, value);
+    EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, key, L"Vantro Pad"));
+    EXPECT_FALSE(platform::ReadRegistryString(HKEY_CURRENT_USER, key, L"Vantro Pad", &back));
+    // Deleting what is not there, or under a key that does not exist, is done already.
+    EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, key, L"Vantro Pad"));
+    EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, L"Software\\Vantro Pad tests\\none", L"x"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, key);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantro Pad tests");
 }
 
 } // namespace
