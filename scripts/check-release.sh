@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Checks what is released and how:
-#  - .github/workflows/ci.yml is valid YAML with a Linux and a Windows job;
+#  - .github/workflows/ci.yml is valid YAML with a Linux and a Windows job,
+#    and a release job for version tags;
 #  - every command the workflow runs is one README.md documents, and the
 #    Windows job runs exactly the commands of README's "Building on Windows",
 #    in their order;
+#  - the release job runs only on a tag "v...", after the other two, builds
+#    the package with README's configure and package commands and attaches
+#    the zip itself to a release (with the right to write one);
 #  - with a build folder: its package target makes vantro-<version>-win64.zip
 #    holding vantro.exe, README.ja.md, README.md and LICENSE (in one folder
 #    named like the zip), and `cmake --install` puts the same four files, and
@@ -63,10 +67,15 @@ def uses(job):
     return [s["uses"] for s in job.get("steps") or [] if isinstance(s, dict) and "uses" in s]
 
 jobs = workflow["jobs"]
+def on_tags_only(job):
+    return "refs/tags/" in str(job.get("if", ""))
 linux = [j for j in jobs.values() if re.match(r"(ubuntu|debian)", str(j.get("runs-on", "")))]
-windows = [j for j in jobs.values() if str(j.get("runs-on", "")).startswith("windows")]
+windows = [j for j in jobs.values() if str(j.get("runs-on", "")).startswith("windows") and not on_tags_only(j)]
+release = [(n, j) for n, j in jobs.items() if on_tags_only(j)]
 if len(linux) != 1 or len(windows) != 1:
     errors.append(f"expected one Linux and one Windows job, found {len(linux)} and {len(windows)}")
+if len(release) != 1:
+    errors.append(f"expected one release job (if: on a tag), found {len(release)}")
 
 # The commands README.md documents: lines of its indented code blocks, without
 # a trailing "# comment"; and those of the "Building on Windows" section.
@@ -97,6 +106,30 @@ if windows:
         errors.append("the Windows job does not set up MSYS2")
     if not any(u.startswith("actions/upload-artifact@") for u in uses(job)):
         errors.append("the Windows job does not upload the package")
+if release and len(windows_section) >= 2:
+    name, job = release[0]
+    if "startsWith(github.ref, 'refs/tags/v')" not in str(job.get("if", "")):
+        errors.append(f"the release job {name} does not run only on tags v...")
+    others = [n for n, j in jobs.items() if j is not job]
+    if sorted(job.get("needs") or []) != sorted(others):
+        errors.append(f"the release job {name} does not wait for {others}")
+    if (job.get("permissions") or {}).get("contents") != "write":
+        errors.append(f"the release job {name} may not write a release (permissions: contents: write)")
+    wanted = [windows_section[0], windows_section[-1]]
+    if commands(job) != wanted:
+        errors.append(f"the release job {name} does not run README's configure and package commands:\n"
+                      f"    job:    {commands(job)}\n    wanted: {wanted}")
+    if not any(u.startswith("msys2/setup-msys2@") for u in uses(job)):
+        errors.append(f"the release job {name} does not set up MSYS2")
+    attach = [s for s in job.get("steps") or [] if isinstance(s, dict)
+              and str(s.get("uses", "")).startswith("softprops/action-gh-release@")]
+    files = str((attach[0].get("with") or {}).get("files", "")) if attach else ""
+    if not attach or files != "build/windows/vantro-*-win64.zip":
+        errors.append(f"the release job {name} does not attach build/windows/vantro-*-win64.zip to a release")
+push = (workflow.get("on", workflow.get(True)) or {})
+if isinstance(push, dict) and "push" in push and isinstance(push["push"], dict) and "tags" in push["push"] \
+        and not any(str(t).startswith("v") for t in push["push"]["tags"] or []):
+    errors.append("pushes of version tags do not start the workflow")
 if linux and "scripts/test.sh" not in commands(linux[0]):
     errors.append("the Linux job does not run scripts/test.sh")
 
