@@ -5,6 +5,8 @@
 #  - every command the workflow runs is one README.md documents, and the
 #    Windows job runs exactly the commands of README's "Building on Windows",
 #    in their order;
+#  - README's "Quick start" holds exactly scripts/run.sh and scripts/test.sh,
+#    and .ci/run runs the test command and nothing else;
 #  - the release job runs only on a tag "v...", after the other two, builds
 #    the package with README's configure and package commands and attaches
 #    the zip itself to a release (with the right to write one);
@@ -81,7 +83,7 @@ if len(release) != 1:
 # a trailing "# comment"; and those of the "Building on Windows" section.
 with open(root + "/README.md", encoding="utf-8") as f:
     readme = f.read().splitlines()
-documented, windows_section = set(), []
+documented, windows_section, quick_start = set(), [], []
 section = ""
 for line in readme:
     if line.startswith("## "):
@@ -91,6 +93,16 @@ for line in readme:
         documented.add(command)
         if section == "Building on Windows":
             windows_section.append(command)
+        if section == "Quick start":
+            quick_start.append(command)
+
+# The quick start is the two commands, and CI's own entry runs the test one.
+if quick_start != ["scripts/run.sh", "scripts/test.sh"]:
+    errors.append(f"README's Quick start is not the run and the test command: {quick_start}")
+with open(root + "/.ci/run", encoding="utf-8") as f:
+    ci_run = [l.strip() for l in f if l.strip() and not l.strip().startswith("#")]
+if len(ci_run) != 1 or not re.search(r"scripts/test\.sh\"?$", ci_run[0]):
+    errors.append(f".ci/run does not run the test command alone: {ci_run}")
 
 for name, job in jobs.items():
     for command in commands(job):
