@@ -494,6 +494,9 @@ TEST_F(CaptionDocking, AHiddenMaximizeButtonIsPassedOver) {
 }
 
 TEST_F(CaptionDocking, APlainCaptionKeepsTheClassicPlace) {
+    // Windows answers the question for every standard frame itself; only
+    // Wine leaves a plain window's answer empty.
+    if (!testkit::UnderWine()) GTEST_SKIP() << "a plain window reports no caption buttons only under Wine";
     CaptionWindow w(kTarget, Caption::Plain);
     ASSERT_TRUE(w.Activate());
     Poll();
