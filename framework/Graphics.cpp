@@ -154,12 +154,12 @@ SIZE TCanvas::TextExtent(const std::string& text) {
     return size;
 }
 
-std::wstring WideFrom932(const char* text, int length) {
+std::wstring WideFromCodePage(const char* text, int length, unsigned codePage) {
     if (length <= 0) return std::wstring();
-    const int n = MultiByteToWideChar(932, 0, text, length, nullptr, 0);
+    const int n = MultiByteToWideChar(codePage, 0, text, length, nullptr, 0);
     if (n <= 0) return std::wstring();
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, text, length, &wide[0], n);
+    MultiByteToWideChar(codePage, 0, text, length, &wide[0], n);
     return wide;
 }
 

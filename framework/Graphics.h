@@ -128,7 +128,8 @@ extern const char* const DefaultFontName;
 // system's), but GDI's "A" calls convert with the system's code page: on an
 // English or Chinese system, or with Windows' UTF-8 option, they would draw,
 // measure and look up fonts by the wrong characters.
-std::wstring WideFrom932(const char* text, int length);
+std::wstring WideFromCodePage(const char* text, int length, unsigned codePage);
+inline std::wstring WideFrom932(const char* text, int length) { return WideFromCodePage(text, length, 932); }
 inline std::wstring WideFrom932(const std::string& text) {
     return WideFrom932(text.data(), static_cast<int>(text.size()));
 }

@@ -27,6 +27,13 @@ std::atomic<KeyWatch*> gActive{nullptr};
 // How long a stop waits for the hook's thread to end.
 constexpr DWORD kStopWait = 2000;
 
+// What a start and the new hook thread say to each other: set when the thread
+// has tried to install the hook, and whether it did.
+struct HookStart {
+    HANDLE tried;
+    bool hooked;
+};
+
 } // namespace
 
 Latch LatchEndedByKey(WPARAM message, DWORD vkCode, DWORD flags, bool otherSideDown) {
@@ -69,14 +76,12 @@ bool KeyWatch::Start(HWND notify, UINT message) {
     if (gActive) return false;
     FNotify = notify;
     FMessage = message;
-    FHooked = false;
-    FReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!FReady) return false;
-    FThread = CreateThread(nullptr, 0, &ThreadProc, this, 0, &FThreadId);
-    if (FThread) WaitForSingleObject(FReady, INFINITE);
-    CloseHandle(FReady);
-    FReady = nullptr;
-    if (!FHooked) {
+    HookStart start{CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
+    if (!start.tried) return false;
+    FThread = CreateThread(nullptr, 0, &ThreadProc, &start, 0, &FThreadId);
+    if (FThread) WaitForSingleObject(start.tried, INFINITE);
+    CloseHandle(start.tried);
+    if (!start.hooked) {
         // The thread has ended (or never started): the system refused the hook.
         if (FThread) {
             WaitForSingleObject(FThread, kStopWait);
@@ -104,14 +109,15 @@ void KeyWatch::StopActive() {
 }
 
 DWORD WINAPI KeyWatch::ThreadProc(void* param) {
-    auto* self = static_cast<KeyWatch*>(param);
+    auto* start = static_cast<HookStart*>(param);
     MSG msg;
     // The thread's message queue exists before the start returns, so that a
     // stop's WM_QUIT is never lost.
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     HHOOK hook = platform::SetKeyboardHook(&HookProc);
-    self->FHooked = hook != nullptr;
-    SetEvent(self->FReady);
+    start->hooked = hook != nullptr;
+    // `start` lives on the starting thread's stack only until this is set.
+    SetEvent(start->tried);
     if (!hook) return 0;
     // Low-level hook callbacks arrive while this loop waits for messages.
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);

@@ -68,12 +68,10 @@ public:
     static void StopActive();
 
 private:
-    static DWORD WINAPI ThreadProc(void* self);
+    static DWORD WINAPI ThreadProc(void* start);
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
     HANDLE FThread = nullptr;
     DWORD FThreadId = 0;
-    HANDLE FReady = nullptr;
-    bool FHooked = false;
     HWND FNotify = nullptr;
     UINT FMessage = 0;
 };

@@ -18,6 +18,8 @@ void RaiseLatch(TSpeedButton* button) {
 
 WORD VkOf(PadKey key) { return key == kShiftKey ? VK_SHIFT : VK_CONTROL; }
 
+PadKey KeyOf(Latch latch) { return latch == Latch::Shift ? kShiftKey : kCtrlKey; }
+
 // Whether the window that has the input can take the pad's keys; with no such
 // window the system takes them itself.
 bool InputReachable() { return !WindowRefusesKeys(GetForegroundWindow()); }
@@ -39,6 +41,15 @@ void TVTform::SettleOwedKeyUps() {
     }
 }
 
+TSpeedButton* TVTform::LatchButton(PadKey key) const { return key == kShiftKey ? ShiftBtn : CtrlBtn; }
+
+void TVTform::ResetBtn() {
+    SendLatchKey(kShiftKey, false);
+    SendLatchKey(kCtrlKey, false);
+    RaiseLatch(ShiftBtn);
+    RaiseLatch(CtrlBtn);
+}
+
 void TVTform::ReleaseLatches() {
     if (ShiftBtn->Down()) SendLatchKey(kShiftKey, false);
     if (CtrlBtn->Down()) SendLatchKey(kCtrlKey, false);
@@ -47,33 +58,26 @@ void TVTform::ReleaseLatches() {
 }
 
 void TVTform::LatchEndedByUser(Latch latch) {
-    if (latch == Latch::None) return;
-    const PadKey key = latch == Latch::Shift ? kShiftKey : kCtrlKey;
-    TSpeedButton* button = key == kShiftKey ? ShiftBtn : CtrlBtn;
-    if (!button->Down()) return;
-    RaiseLatch(button);
-    FKeys.RaisedWithoutKey(key);
+    if (latch == Latch::None || !LatchButton(KeyOf(latch))->Down()) return;
+    RaiseLatch(LatchButton(KeyOf(latch)));
+    FKeys.RaisedWithoutKey(KeyOf(latch));
 }
 
 void TVTform::OwnKeyDownArrived(Latch latch) {
     if (latch == Latch::None) return;
-    const PadKey key = latch == Latch::Shift ? kShiftKey : kCtrlKey;
-    TSpeedButton* button = key == kShiftKey ? ShiftBtn : CtrlBtn;
-    if (FKeys.DownArrived(key, button->Down())) SendLatchKey(key, false);
+    const PadKey key = KeyOf(latch);
+    if (FKeys.DownArrived(key, LatchButton(key)->Down())) SendLatchKey(key, false);
 }
 
 void TVTform::CheckLatchTruth() {
     // Only while docked on a target in the foreground: then the system's key
     // state is the one the target sees.
     const bool watching = PadShown && TargetWnd != OwnWnd && GetForegroundWindow() == TargetWnd;
-    TSpeedButton* const buttons[2] = {ShiftBtn, CtrlBtn};
-    const int keys[2] = {VK_SHIFT, VK_CONTROL};
-    for (int i = 0; i < 2; ++i) {
-        const PadKey key = static_cast<PadKey>(i);
-        const bool down = watching && buttons[i]->Down();
+    for (const PadKey key : {kShiftKey, kCtrlKey}) {
+        const bool down = watching && LatchButton(key)->Down();
         const bool arrived = FKeys.DownSettled(key, FKeyWatch.Active());
-        if (LatchLostItsKey(down, down && platform::KeyDown(keys[i]), arrived, FUntruthfulPolls[i])) {
-            RaiseLatch(buttons[i]);
+        if (LatchLostItsKey(down, down && platform::KeyDown(VkOf(key)), arrived, FUntruthfulPolls[key])) {
+            RaiseLatch(LatchButton(key));
             FKeys.RaisedWithoutKey(key);
         }
     }

@@ -281,15 +281,6 @@ void TVTform::HideForm() {
     PadShown = false;
 }
 
-void TVTform::ResetBtn() {
-    SendLatchKey(kShiftKey, false);
-    SendLatchKey(kCtrlKey, false);
-    ShiftBtn->Font().SetColor(LatchCaptionColor(false));
-    CtrlBtn->Font().SetColor(LatchCaptionColor(false));
-    ShiftBtn->SetDown(false);
-    CtrlBtn->SetDown(false);
-}
-
 LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_MOUSEACTIVATE:
@@ -361,8 +352,7 @@ void TVTform::ShiftBtnClick(TObject* sender) {
 }
 
 void TVTform::BtnOnOff(TSpeedButton* button) {
-    const PadKey key = button->Name() == "ShiftBtn" ? kShiftKey : kCtrlKey;
-    SendLatchKey(key, button->Down());
+    SendLatchKey(button->Name() == "ShiftBtn" ? kShiftKey : kCtrlKey, button->Down());
     ColourLatchCaption(*button);
 }
 

@@ -93,6 +93,8 @@ public:
     // On each poll: a key-up the system may not have received is sent again,
     // once the input goes to a window that can take it, until the key is up.
     void SettleOwedKeyUps();
+    // The button of a latched key.
+    TSpeedButton* LatchButton(PadKey key) const;
     const KeyLedger& Keys() const { return FKeys; }
     // A latch whose key the system no longer holds (something else let it go
     // without a key event the pad could see) goes up, without a key event.

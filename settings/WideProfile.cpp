@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/Graphics.h"
 #include "settings/SafeSave.h"
 
 namespace vcl {
@@ -22,13 +23,7 @@ constexpr DWORD kProbeInterval = 50;
 } // namespace
 
 std::wstring ProfileText(const std::string& bytes, unsigned codePage) {
-    if (bytes.empty()) return std::wstring();
-    const int size = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, &wide[0], n);
-    return wide;
+    return WideFromCodePage(bytes.data(), static_cast<int>(bytes.size()), codePage);
 }
 
 namespace {

@@ -190,17 +190,25 @@ void ProbeWait() {
     return result;
 }
 
+namespace {
+
+// Wine answers "not held" from a cache for up to 50 ms: asks until the key
+// reads `down`, for at most `ms`, without handling messages (so no re-read of
+// the keyboard can come between). The default limit is the wait limit: a
+// loaded machine can keep Wine's server from answering for a while.
+bool ReadsAs(int vk, bool down, int ms = kLimitMs) {
+    const DWORD start = GetTickCount();
+    while (KeyHeld(vk) != down && GetTickCount() - start < static_cast<DWORD>(ms)) Sleep(1);
+    return KeyHeld(vk) == down;
+}
+
+} // namespace
+
 KeyRecorder::KeyRecorder() {
     platform::hooks().sendKey = [this](WORD vk, DWORD flags) -> UINT {
         events.push_back(Event{static_cast<BYTE>(vk), flags});
         const UINT taken = platform::SendKeyToSystem(vk, flags);
-        // Wine answers "not held" from a cache for up to 50 ms: ask until the
-        // answer is the one the event should give, without handling messages
-        // (so no re-read of the keyboard can come between), within the wait limit
-        // (a loaded machine can keep Wine's server from answering for a while).
-        const bool down = !(flags & KEYEVENTF_KEYUP);
-        const DWORD start = GetTickCount();
-        while (KeyHeld(vk) != down && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) Sleep(1);
+        ReadsAs(vk, !(flags & KEYEVENTF_KEYUP));
         heldAfter.push_back(KeyHeld(vk));
         return taken;
     };
@@ -230,20 +238,12 @@ void ReleaseModifiers() {
 bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 bool EnsureHeld(int vk) {
-    // Wine answers from a cache for up to 50 ms, and a re-read of the keyboard
-    // still under way (windows that came or went) can drop the key again:
-    // press it anew every 100 ms until it reads held, without handling
-    // messages meanwhile.
+    // A re-read of the keyboard still under way (windows that came or went)
+    // can drop the key again: press it anew until it reads held.
     const DWORD start = GetTickCount();
-    DWORD pressed = 0;
-    bool first = true;
     while (!KeyHeld(vk) && GetTickCount() - start < static_cast<DWORD>(kLimitMs)) {
-        if (first || GetTickCount() - pressed >= 100) {
-            keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
-            pressed = GetTickCount();
-            first = false;
-        }
-        Sleep(1);
+        keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+        ReadsAs(vk, true, 100);
     }
     return KeyHeld(vk);
 }
@@ -437,17 +437,10 @@ SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const s
     HDC dc = GetDC(nullptr);
     // In UTF-16, converted from code page 932 here: GDI's "A" calls would
     // convert with the system's code page, which need not be 932.
-    const auto wide = [](const std::string& bytes) {
-        std::wstring w(bytes.size() + 1, L'\0');
-        const int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &w[0],
-                                          static_cast<int>(w.size()));
-        w.resize(n > 0 ? n : 0);
-        return w;
-    };
-    HFONT font = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, charset, 0, 0, 0, 0, wide(face).c_str());
+    HFONT font = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, charset, 0, 0, 0, 0, vcl::WideFrom932(face).c_str());
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
-    const std::wstring w = wide(text);
+    const std::wstring w = vcl::WideFrom932(text);
     GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
     SelectObject(dc, old);
     DeleteObject(font);
