@@ -99,6 +99,16 @@ BOOL UnhookKeyboard(HHOOK hook) {
     return ::UnhookWindowsHookEx(hook);
 }
 
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC proc, DWORD pid) {
+    if (hooks().setWinEventHook) return hooks().setWinEventHook(eventMin, eventMax, proc, pid);
+    return ::SetWinEventHook(eventMin, eventMax, nullptr, proc, pid, 0, WINEVENT_OUTOFCONTEXT);
+}
+
+BOOL UnhookWinEvent(HWINEVENTHOOK hook) {
+    if (hooks().unhookWinEvent) return hooks().unhookWinEvent(hook);
+    return ::UnhookWinEvent(hook);
+}
+
 BOOL RegisterSessionNotification(HWND wnd, DWORD flags) {
     if (hooks().registerSessionNotification) return hooks().registerSessionNotification(wnd, flags);
     return ::WTSRegisterSessionNotification(wnd, flags);

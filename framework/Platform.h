@@ -1,6 +1,6 @@
 // The one narrow seam for effects that reach beyond the program: synthesized
 // key events, foreground changes, message boxes, notification-area icons, the
-// low-level keyboard hook, session notifications and process integrity levels.
+// low-level keyboard hook, window events, session notifications and process integrity levels.
 // The program calls these wrappers; a test may install a hook to watch (and
 // still forward) every call.
 #pragma once
@@ -63,6 +63,10 @@ struct Hooks {
     // calling thread's module) and its removal.
     std::function<HHOOK(HOOKPROC proc)> setKeyboardHook;
     std::function<BOOL(HHOOK hook)> unhookKeyboard;
+    // Out-of-context window events (SetWinEventHook with WINEVENT_OUTOFCONTEXT)
+    // of one process (`pid`) or of all (0), and their removal.
+    std::function<HWINEVENTHOOK(DWORD eventMin, DWORD eventMax, WINEVENTPROC proc, DWORD pid)> setWinEventHook;
+    std::function<BOOL(HWINEVENTHOOK hook)> unhookWinEvent;
     // Session notifications for a window (WTSRegisterSessionNotification and
     // its counterpart).
     std::function<BOOL(HWND wnd, DWORD flags)> registerSessionNotification;
@@ -110,6 +114,11 @@ HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size
 // Installs a low-level keyboard hook on the calling thread; null when refused.
 HHOOK SetKeyboardHook(HOOKPROC proc);
 BOOL UnhookKeyboard(HHOOK hook);
+// Window events from `eventMin` to `eventMax` of process `pid` (0: every
+// process), delivered to `proc` on the calling thread while it pumps messages;
+// null when refused.
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC proc, DWORD pid);
+BOOL UnhookWinEvent(HWINEVENTHOOK hook);
 // Registers `wnd` for WM_WTSSESSION_CHANGE (WTSRegisterSessionNotification).
 BOOL RegisterSessionNotification(HWND wnd, DWORD flags);
 BOOL UnregisterSessionNotification(HWND wnd);

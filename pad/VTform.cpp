@@ -40,6 +40,7 @@ constexpr int kTitleBufferSize = 80;
 
 void ReleaseModifierKeys() {
     KeyWatch::StopActive();
+    WindowEvents::StopActive();
     platform::SendKeyToSystem(VK_SHIFT, KEYEVENTF_KEYUP);
     platform::SendKeyToSystem(VK_CONTROL, KEYEVENTF_KEYUP);
 }
@@ -162,6 +163,8 @@ void TVTform::FormCreate(TObject*) {
     // Without the keyboard watch or the session notifications the pad works as before.
     FKeyWatch.Start(Handle(), WM_KEYWATCH);
     FSessionWatch.Start(Handle());
+    // Without window events the poll alone follows the foreground.
+    FWindowEvents.Start([this] { WindowEvent(); });
 }
 
 void TVTform::LoadSettings() {
@@ -229,10 +232,14 @@ void TVTform::FormClose(TObject*, TCloseAction& action) {
     try {
         SaveSettings();
     } catch (const Exception&) {
+        // The pad neither docks nor hides while the question is open.
+        const bool polling = Timer1->Enabled();
+        Timer1->SetEnabled(false);
         FAskingToEnd = true;
         const int answer = ShowSettingsBox(SettingsWriteFailedText(IniG->FullPathW()),
                                            MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
         FAskingToEnd = false;
+        Timer1->SetEnabled(polling);
         if (answer != IDYES) {
             action = caNone;
             return;
@@ -245,6 +252,7 @@ void TVTform::FormDestroy(TObject*) {
     // The hook goes first: the key-ups must not wait on a hook whose thread is ending.
     FKeyWatch.Stop();
     FSessionWatch.Stop();
+    FWindowEvents.Stop();
     platform::SendKey(VK_SHIFT, KEYEVENTF_KEYUP);
     platform::SendKey(VK_CONTROL, KEYEVENTF_KEYUP);
 }
@@ -362,6 +370,22 @@ void TVTform::Timer1Timer(TObject*) {
     FSessionWatch.Retry();
     SettleOwedKeyUps();
     CheckLatchTruth();
+    FollowForeground();
+}
+
+void TVTform::WindowEvent() {
+    // The poll's timer is off while a dialog, the context menu or the exit
+    // question is open: then nothing docks or hides, on an event either.
+    if (!Timer1->Enabled() || FFollowing) return;
+    FollowForeground();
+}
+
+void TVTform::FollowForeground() {
+    FFollowing = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FFollowing};
     HWND f = GetForegroundWindow();
     if ((!IsWindowEnabled(TargetWnd) || IsIconic(TargetWnd)) && PadShown) {
         HideForm();
@@ -394,6 +418,7 @@ void TVTform::Timer1Timer(TObject*) {
         return;
     }
     TargetWnd = g;
+    FWindowEvents.Follow(TargetWnd);
     CheckTargetAccess();
     RECT r;
     if (!GetWindowRect(TargetWnd, &r)) r = RECT{0, 0, 0, 0};

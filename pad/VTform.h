@@ -18,6 +18,7 @@
 #include "pad/CaptionPlace.h"
 #include "pad/KeyWatch.h"
 #include "pad/SessionWatch.h"
+#include "pad/WindowEvents.h"
 #include "settings/IniGT.h"
 
 namespace vcl {
@@ -105,8 +106,14 @@ public:
     bool KeysBlocked() const { return FKeysBlocked; }
     void SetKeysBlocked(bool blocked);
 
-    // Foreground tracking and docking.
+    // Foreground tracking and docking. A poll keeps the latches' account and
+    // then follows the foreground; a window event only follows it.
     void Timer1Timer(TObject* sender);
+    // Looks at the foreground window and docks the pad on it or hides it.
+    void FollowForeground();
+    // A window event that concerns the pad: it follows the foreground at once,
+    // in the states in which the poll runs.
+    void WindowEvent();
     bool CheckSysWin(const std::string& title);
     bool TargetCheck(const std::string& title);
 
@@ -167,6 +174,10 @@ private:
     KeyWatch FKeyWatch;
     KeyLedger FKeys;
     SessionWatch FSessionWatch;
+    WindowEvents FWindowEvents;
+    // FollowForeground is running (an event that arrives meanwhile is not
+    // handled inside it).
+    bool FFollowing = false;
     CaptionCache FCaptionCache;
     bool FKeysBlocked = false;
     // The target whose rights were last looked at.

@@ -566,44 +566,7 @@ TEST_F(LatchTruth, WithoutTheKeyboardWatchOrSessionNotificationsThePadWorksAsBef
 
 // ------------------------------------------------------------ elevated targets
 
-// A target window in a process of its own (targetwin.exe), so that the
-// platform seam can tell its process from the pad's.
-class OtherProcessTarget {
-public:
-    explicit OtherProcessTarget(const std::string& title, int x = 120, int y = 140) {
-        std::string cmd = "\"" + testkit::ExeDir() + "targetwin.exe\" --rect " + std::to_string(x) + " " +
-                          std::to_string(y) + " 600 400 \"" + title + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            ADD_FAILURE() << "could not start " << cmd;
-            return;
-        }
-        WaitForInputIdle(pi.hProcess, testkit::kLimitMs);
-        EXPECT_TRUE(testkit::WaitFor(
-            [&] {
-                wnd = FindWindowA(nullptr, title.c_str());
-                return wnd != nullptr && IsWindowVisible(wnd);
-            },
-            "the window \"" + title + "\" of targetwin.exe shown"));
-    }
-    ~OtherProcessTarget() {
-        if (pi.hProcess) {
-            TerminateProcess(pi.hProcess, 0);
-            EXPECT_EQ(WaitForSingleObject(pi.hProcess, testkit::kLimitMs), WAIT_OBJECT_0) << "targetwin.exe did not end";
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
-        }
-        // What the window's end sent this thread.
-        testkit::Pump();
-    }
-    ::testing::AssertionResult Activate() { return testkit::ActivateAndSettle(wnd, [] { testkit::Pump(); }); }
-    DWORD pid() const { return pi.dwProcessId; }
-    HWND wnd = nullptr;
-
-private:
-    PROCESS_INFORMATION pi{};
-};
+using padkit::OtherProcessTarget;
 
 TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     OtherProcessTarget admin("C:\\ - ｴｸｽﾌﾟﾛｰﾗ (admin)");

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "pad/PadLayout.h"
 #include "pad/VTform.h"
+#include "framework/Platform.h"
 #include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
@@ -160,6 +162,91 @@ TEST_F(PadDocking, FollowsTheTargetWhenItMoves) {
     Poll();
     RECT after = PadRect();
     EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// Window events place the pad as a poll would, at once: with the poll's timer
+// running but no tick due, an event is all that moves it.
+TEST_F(PadDocking, WindowEventsPlaceThePadAsAPollWould) {
+    delete pad;
+    struct Hook {
+        DWORD min, max, pid;
+        bool live;
+    };
+    std::vector<Hook> hooks;
+    WINEVENTPROC proc = nullptr;
+    auto set = testkit::MakeScopedHook(platform::hooks().setWinEventHook,
+                                       [&](DWORD min, DWORD max, WINEVENTPROC p, DWORD pid) {
+                                           proc = p;
+                                           hooks.push_back({min, max, pid, true});
+                                           return reinterpret_cast<HWINEVENTHOOK>(hooks.size());
+                                       });
+    auto unset = testkit::MakeScopedHook(platform::hooks().unhookWinEvent, [&](HWINEVENTHOOK h) {
+        hooks.at(reinterpret_cast<std::size_t>(h) - 1).live = false;
+        return TRUE;
+    });
+    pad = padkit::NewPad();
+    ASSERT_NE(proc, nullptr);
+    pad->Timer1->SetInterval(3600000);
+    pad->Timer1->SetEnabled(true);
+    const auto event = [&](DWORD e, HWND w, LONG object = OBJID_WINDOW) {
+        proc(nullptr, e, w, object, CHILDID_SELF, 0, 0);
+        testkit::Pump();
+    };
+    Window target(kExplorer);
+    ASSERT_TRUE(target.Activate());
+    event(EVENT_SYSTEM_FOREGROUND, target.hwnd());
+    ExpectDockedOn(target);
+    // The target's own process is watched for its moves.
+    EXPECT_TRUE(std::any_of(hooks.begin(), hooks.end(), [](const Hook& h) {
+        return h.live && h.pid == GetCurrentProcessId() && h.min <= EVENT_OBJECT_LOCATIONCHANGE &&
+               EVENT_OBJECT_LOCATIONCHANGE <= h.max;
+    }));
+    // A caret moving in the target is no reason to look again; the window moving is.
+    MoveWindow(target.hwnd(), 40, 60, 500, 300, TRUE);
+    const RECT before = PadRect();
+    event(EVENT_OBJECT_LOCATIONCHANGE, target.hwnd(), OBJID_CARET);
+    const RECT unmoved = PadRect();
+    EXPECT_TRUE(EqualRect(&before, &unmoved));
+    event(EVENT_OBJECT_LOCATIONCHANGE, target.hwnd());
+    ExpectDockedOn(target);
+    // While the poll is stopped (a dialog or the menu is open), events change nothing.
+    ShowWindow(target.hwnd(), SW_MINIMIZE);
+    pad->Timer1->SetEnabled(false);
+    event(EVENT_SYSTEM_MINIMIZESTART, target.hwnd());
+    EXPECT_TRUE(pad->PadShown);
+    pad->Timer1->SetEnabled(true);
+    event(EVENT_SYSTEM_MINIMIZESTART, target.hwnd());
+    ExpectHidden();
+    // Every hook goes with the pad.
+    delete pad;
+    pad = nullptr;
+    EXPECT_TRUE(std::none_of(hooks.begin(), hooks.end(), [](const Hook& h) { return h.live; }));
+}
+
+// Another program's window, followed by its window events alone where the
+// system delivers them.
+TEST_F(PadDocking, FollowsAnotherProgramsWindowOnItsEvents) {
+    if (testkit::UnderWine()) {
+        using VersionFn = const char* (*)();
+        const auto version = reinterpret_cast<VersionFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+        if (!version || std::atoi(version()) < 10)
+            GTEST_SKIP() << "Wine before 10 delivers no window events from other programs";
+    }
+    pad->Timer1->SetInterval(3600000);
+    pad->Timer1->SetEnabled(true);
+    padkit::OtherProcessTarget target(kExplorer);
+    ASSERT_NE(target.wnd, nullptr);
+    ASSERT_TRUE(target.Activate());
+    const auto dockedAt = [&](int left) {
+        const testkit::CaptionBar bar = testkit::MeasureCaption(target.wnd);
+        const RECT r = PadRect();
+        return pad->PadShown && r.right - r.left == pad->PadWidth && r.top == bar.top &&
+               r.right <= bar.buttonsLeft && r.right >= bar.buttonsLeft - 6 && bar.buttonsLeft > left;
+    };
+    EXPECT_TRUE(testkit::WaitFor([&] { return dockedAt(0); }, "the pad docked on the event"));
+    SetWindowPos(target.wnd, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(testkit::WaitFor([&] { return dockedAt(760); }, "the pad moved with its target"));
 }
 
 TEST_F(PadDocking, HidesOnWindowsThatAreNoTargets) {

@@ -57,6 +57,39 @@ std::shared_ptr<int> CountPolls(TVTform* pad) {
     return polls;
 }
 
+OtherProcessTarget::OtherProcessTarget(const std::string& title, int x, int y) {
+    std::string cmd = "\"" + testkit::ExeDir() + "targetwin.exe\" --rect " + std::to_string(x) + " " +
+                      std::to_string(y) + " 600 400 \"" + title + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "could not start " << cmd;
+        return;
+    }
+    WaitForInputIdle(pi.hProcess, testkit::kLimitMs);
+    EXPECT_TRUE(testkit::WaitFor(
+        [&] {
+            wnd = FindWindowA(nullptr, title.c_str());
+            return wnd != nullptr && IsWindowVisible(wnd);
+        },
+        "the window \"" + title + "\" of targetwin.exe shown"));
+}
+
+OtherProcessTarget::~OtherProcessTarget() {
+    if (pi.hProcess) {
+        TerminateProcess(pi.hProcess, 0);
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, testkit::kLimitMs), WAIT_OBJECT_0) << "targetwin.exe did not end";
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    // What the window's end sent this thread.
+    testkit::Pump();
+}
+
+::testing::AssertionResult OtherProcessTarget::Activate() {
+    return testkit::ActivateAndSettle(wnd, [] { testkit::Pump(); });
+}
+
 void PadTest::SetUp() {
     testkit::ReleaseModifiers();
     pad = NewPad();

@@ -33,6 +33,22 @@ int ScaledToScreen(int designPixels);
 // Counts the polls that the pad's own timer runs from now on.
 std::shared_ptr<int> CountPolls(vcl::TVTform* pad);
 
+// A target window in a process of its own (targetwin.exe at x, y, 600x400),
+// so that the pad meets another program's window.
+class OtherProcessTarget {
+public:
+    explicit OtherProcessTarget(const std::string& title, int x = 120, int y = 140);
+    ~OtherProcessTarget();
+    OtherProcessTarget(const OtherProcessTarget&) = delete;
+    OtherProcessTarget& operator=(const OtherProcessTarget&) = delete;
+    ::testing::AssertionResult Activate();
+    DWORD pid() const { return pi.dwProcessId; }
+    HWND wnd = nullptr;
+
+private:
+    PROCESS_INFORMATION pi{};
+};
+
 // A fixture with a fresh pad and no modifier held before and after.
 class PadTest : public ::testing::Test {
 protected:
