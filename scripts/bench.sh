@@ -2,9 +2,9 @@
 # The pad's benchmark (not part of the test command): how fast vantro.exe
 # follows its target and what it costs when idle, side by side with
 # barepoll.exe, a bare Win32 program that polls the foreground every 100 ms and
-# moves a strip onto the target's caption (tests/tools/barepoll.cpp). Both run
+# moves a strip onto the target's caption (bench/barepoll.cpp). Both run
 # in the same Wine session on a private Xvfb display, one after the other,
-# measured by tests/tools/padbench.cpp:
+# measured by bench/padbench.cpp:
 #
 #   scripts/bench.sh [--rounds N] [--idle SECONDS]
 #
