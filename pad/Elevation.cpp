@@ -19,3 +19,9 @@ bool WindowRefusesKeys(HWND wnd) {
 }
 
 } // namespace vcl
+
+namespace vcl {
+
+bool InputTakesPadKeys(HWND foreground) { return foreground != nullptr && !WindowRefusesKeys(foreground); }
+
+} // namespace vcl

@@ -24,6 +24,12 @@ bool TargetRefusesKeys(const platform::ProcessIntegrity& target, const platform:
 // platform seam. No window (nothing has the input) refuses nothing.
 bool WindowRefusesKeys(HWND wnd);
 
+// Whether the window that has the input (`foreground`) can take the pad's
+// keys. With none in front (the lock screen, the secure desktop: the
+// foreground is null there) nothing the pad sends arrives, and what the
+// system reports of the keys cannot be trusted either.
+bool InputTakesPadKeys(HWND foreground);
+
 // The pad's hint while its target cannot receive the keys.
 extern const char* const kElevatedTargetHint;
 

@@ -2,8 +2,10 @@
 
 namespace vcl {
 
-void KeyLedger::DownSent(int key, UINT taken) {
+void KeyLedger::DownSent(int key, UINT taken, bool reachable) {
     FState[key] = taken ? DownOnItsWay : Up;
+    FDownReachable[key] = reachable;
+    FPollsOnItsWay[key] = 0;
     // The key is held on purpose again: its next key-up settles any debt.
     FOwed[key] = false;
 }
@@ -32,12 +34,17 @@ void KeyLedger::RaisedWithoutKey(int key) {
 bool KeyLedger::DownSettled(int key, bool watching) const { return !watching || FState[key] != DownOnItsWay; }
 
 bool KeyLedger::ResendOwed(int key, bool keyDown, bool reachable) {
-    if (!FOwed[key]) return false;
+    if (!FOwed[key] || !reachable) return false;
     if (!keyDown) {
         FOwed[key] = false;
         return false;
     }
-    return reachable;
+    return true;
+}
+
+bool KeyLedger::DownOverdue(int key) {
+    if (FState[key] != DownOnItsWay || !FDownReachable[key]) return false;
+    return ++FPollsOnItsWay[key] >= kArrivalPolls;
 }
 
 } // namespace vcl

@@ -12,9 +12,10 @@ enum PadKey : int { kShiftKey = 0, kCtrlKey = 1 };
 
 class KeyLedger {
 public:
-    // A key-down went out and the system took `taken` events of it. A refused
-    // one (0) cannot land later: the key's state then counts as settled.
-    void DownSent(int key, UINT taken);
+    // A key-down went out and the system took `taken` events of it, toward a
+    // window that could (`reachable`) or could not take the pad's input. A
+    // refused one (0) cannot land later: the key's state then counts as settled.
+    void DownSent(int key, UINT taken, bool reachable = true);
     // A key-up went out, the system took `taken` events of it, and the window
     // that had the input could (`reachable`) or could not take the pad's input.
     // Windows drops input aimed at a window of a higher integrity level (an
@@ -31,16 +32,30 @@ public:
     // Whether the system's key state says anything about the latch yet: its
     // key-down has arrived, was refused, or nobody watches for its arrival.
     bool DownSettled(int key, bool watching) const;
-    // On a poll: true when the owed key-up is to be sent again now. A debt
-    // ends once the system reads the key up; until then it is sent again on
-    // every poll on which the input goes to a window that can take it.
+    // On a poll: true when the owed key-up is to be sent again now. While the
+    // input goes to a window that cannot take the pad's input, or to none (the
+    // lock screen, the secure desktop), the debt stays whatever the key reads:
+    // the system then reads every key up to the pad (GetAsyncKeyState returns
+    // 0 across that barrier), so the reading proves nothing. Once a window
+    // that can take the input has it, the key read up ends the debt; read
+    // down, the key-up is sent again, on every such poll.
     bool ResendOwed(int key, bool keyDown, bool reachable);
+    // On a poll while the keyboard watch is active: true once a key-down the
+    // system took, sent toward a window that could take it, has gone
+    // unreported for kArrivalPolls polls. The system removes a low-level hook
+    // that overran its time-out without a word; the watch is then to be
+    // started again and the key-down counted as arrived.
+    bool DownOverdue(int key);
+    // About a second of the pad's 100 ms polls.
+    static constexpr int kArrivalPolls = 10;
     bool Owed(int key) const { return FOwed[key]; }
 
 private:
     enum State : unsigned char { Up, DownOnItsWay, DownArrivedState };
     State FState[2] = {Up, Up};
     bool FOwed[2] = {false, false};
+    bool FDownReachable[2] = {false, false};
+    int FPollsOnItsWay[2] = {0, 0};
 };
 
 } // namespace vcl

@@ -20,25 +20,37 @@ WORD VkOf(PadKey key) { return key == kShiftKey ? VK_SHIFT : VK_CONTROL; }
 
 PadKey KeyOf(Latch latch) { return latch == Latch::Shift ? kShiftKey : kCtrlKey; }
 
-// Whether the window that has the input can take the pad's keys; with no such
-// window the system takes them itself.
-bool InputReachable() { return !WindowRefusesKeys(GetForegroundWindow()); }
+bool InputReachable() { return InputTakesPadKeys(GetForegroundWindow()); }
 
 } // namespace
 
 void TVTform::SendLatchKey(PadKey key, bool down) {
     const UINT taken = platform::SendKey(VkOf(key), down ? 0 : KEYEVENTF_KEYUP);
-    if (down) FKeys.DownSent(key, taken);
+    if (down) FKeys.DownSent(key, taken, InputReachable());
     else FKeys.UpSent(key, taken, InputReachable());
 }
 
 void TVTform::SettleOwedKeyUps() {
     for (const PadKey key : {kShiftKey, kCtrlKey}) {
         if (!FKeys.Owed(key)) continue;
+        // Across the barrier to a window that cannot take the input the key
+        // reads up whatever the system holds: it is neither read nor sent then.
+        if (!InputReachable()) continue;
         const WORD vk = VkOf(key);
         // Sent again without clearing the debt: only the key read up settles it.
-        if (FKeys.ResendOwed(key, platform::KeyDown(vk), InputReachable())) platform::SendKey(vk, KEYEVENTF_KEYUP);
+        if (FKeys.ResendOwed(key, platform::KeyDown(vk), true)) platform::SendKey(vk, KEYEVENTF_KEYUP);
     }
+}
+
+void TVTform::CheckKeyWatchAlive() {
+    if (!FKeyWatch.Active()) return;
+    bool overdue[2] = {FKeys.DownOverdue(kShiftKey), FKeys.DownOverdue(kCtrlKey)};
+    if (!overdue[kShiftKey] && !overdue[kCtrlKey]) return;
+    // The system has removed the hook: a new one, and what the old one missed
+    // counts as arrived (the key-down was taken, toward a window that takes it).
+    FKeyWatch.Start(Handle(), WM_KEYWATCH);
+    if (overdue[kShiftKey]) OwnKeyDownArrived(Latch::Shift);
+    if (overdue[kCtrlKey]) OwnKeyDownArrived(Latch::Ctrl);
 }
 
 TSpeedButton* TVTform::LatchButton(PadKey key) const { return key == kShiftKey ? ShiftBtn : CtrlBtn; }

@@ -369,6 +369,7 @@ void TVTform::BtnOnOff(TSpeedButton* button) {
 void TVTform::Timer1Timer(TObject*) {
     FSessionWatch.Retry();
     SettleOwedKeyUps();
+    CheckKeyWatchAlive();
     CheckLatchTruth();
     FollowForeground();
 }

@@ -94,6 +94,11 @@ public:
     // On each poll: a key-up the system may not have received is sent again,
     // once the input goes to a window that can take it, until the key is up.
     void SettleOwedKeyUps();
+    // On each poll: a key-down that the keyboard watch should have reported
+    // about a second ago means the system removed the watch's hook; the watch
+    // starts again and the key-down counts as arrived.
+    void CheckKeyWatchAlive();
+    bool KeyWatchActive() const { return FKeyWatch.Active(); }
     // The button of a latched key.
     TSpeedButton* LatchButton(PadKey key) const;
     const KeyLedger& Keys() const { return FKeys; }
