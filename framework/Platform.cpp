@@ -241,4 +241,33 @@ bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) {
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
+bool ReadRegistryBinary(HKEY root, const wchar_t* key, const wchar_t* name, std::string* bytes) {
+    if (hooks().readRegistryBinary) return hooks().readRegistryBinary(root, key, name, bytes);
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    bool found = ::RegQueryValueExW(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_BINARY;
+    if (found) {
+        std::string data(size, '\0');
+        found = ::RegQueryValueExW(k, name, nullptr, &type, size ? reinterpret_cast<BYTE*>(&data[0]) : nullptr,
+                                   &size) == ERROR_SUCCESS;
+        data.resize(size);
+        if (found) *bytes = data;
+    }
+    ::RegCloseKey(k);
+    return found;
+}
+
+HANDLE CreateNamedMutex(const wchar_t* name, DWORD* error) {
+    if (hooks().createMutex) return hooks().createMutex(name, error);
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name);
+    if (error) *error = mutex ? ERROR_SUCCESS : ::GetLastError();
+    return mutex;
+}
+
+UINT ProcessCodePage() {
+    if (hooks().codePage) return hooks().codePage();
+    return ::GetACP();
+}
+
 } // namespace platform

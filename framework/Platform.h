@@ -87,6 +87,14 @@ struct Hooks {
     std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)>
         writeRegistryString;
     std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name)> deleteRegistryValue;
+    // A binary value of the registry (REG_BINARY): false when there is none.
+    std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, std::string* bytes)> readRegistryBinary;
+    // A named mutex of the session (CreateMutexW, not owned): the handle, or
+    // null with the reason in `error` (ERROR_ACCESS_DENIED when it exists but
+    // belongs to a process of a higher integrity level).
+    std::function<HANDLE(const wchar_t* name, DWORD* error)> createMutex;
+    // The process's ANSI code page (GetACP).
+    std::function<UINT()> codePage;
 };
 
 // The installed hooks; an empty hook means the real call.
@@ -139,5 +147,12 @@ BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message);
 bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* value);
 bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value);
 bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name);
+// A REG_BINARY value's bytes; false when there is none (or another type).
+bool ReadRegistryBinary(HKEY root, const wchar_t* key, const wchar_t* name, std::string* bytes);
+
+// CreateMutexW(nullptr, FALSE, name); on failure `error` holds GetLastError().
+HANDLE CreateNamedMutex(const wchar_t* name, DWORD* error);
+// GetACP.
+UINT ProcessCodePage();
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "pad/SingleInstance.h"
 
+#include "framework/Platform.h"
 #include "settings/IniRules.h"
 #include "settings/WideProfile.h"
 
@@ -44,6 +45,10 @@ std::wstring OwnSettingsPath() {
 
 } // namespace
 
+const char* const kPadRunsElevatedText =
+    "Vantro Padは既に管理者の権限で動いています.\n"
+    "ここで起動したVantro Padは何もせずに終了します.";
+
 uint64_t InstanceKey(const std::wstring& settingsPath) {
     std::wstring folded = settingsPath;
     if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
@@ -77,7 +82,15 @@ SingleInstance::~SingleInstance() {
 
 bool SingleInstance::Claim(unsigned waitMs) {
     FKey = InstanceKey(OwnSettingsPath());
-    FMutex = CreateMutexW(nullptr, FALSE, InstanceName(FKey).c_str());
+    DWORD error = ERROR_SUCCESS;
+    FMutex = platform::CreateNamedMutex(InstanceName(FKey).c_str(), &error);
+    if (!FMutex && error == ERROR_ACCESS_DENIED) {
+        // The mutex exists, but its pad runs at a higher integrity level (as
+        // administrator) and refuses this process access: neither the mutex
+        // nor a hand-over message can reach it.
+        platform::ShowMessageBox(nullptr, kPadRunsElevatedText, "Vantro Pad", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     // Without the mutex the program runs as it always did.
     if (!FMutex) return true;
     const ULONGLONG start = GetTickCount64();
@@ -109,7 +122,11 @@ bool SingleInstance::Claim(unsigned waitMs) {
 }
 
 void SingleInstance::Mark(HWND pad) const {
-    if (FOwned && pad) SetPropW(pad, kKeyProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(FKey)));
+    if (!FOwned || !pad) return;
+    SetPropW(pad, kKeyProperty, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(FKey)));
+    // A pad run as administrator still hears a start of the program made
+    // without those rights.
+    platform::AllowMessageFromLowerLevels(pad, WM_PADHANDOVER);
 }
 
 } // namespace vcl

@@ -41,9 +41,11 @@ public:
 
     // True when this process is to be the pad for the executable's settings
     // file. False when it handed over to the pad that runs (or gave up on one
-    // that did not show its window within `waitMs`): the program then ends.
+    // that did not show its window within `waitMs`, or told the user that the
+    // pad runs as administrator): the program then ends.
     bool Claim(unsigned waitMs);
-    // Marks the pad's window, so that a later start finds it.
+    // Marks the pad's window, so that a later start finds it, and lets the
+    // hand-over message through from processes of a lower integrity level.
     void Mark(HWND pad) const;
 
 private:
@@ -51,6 +53,10 @@ private:
     bool FOwned = false;
     uint64_t FKey = 0;
 };
+
+// What a start says when the pad for its file runs as administrator and this
+// start does not: the pad's mutex refuses it, and so would the pad's window.
+extern const char* const kPadRunsElevatedText;
 
 // How long a second start waits for the running pad's window.
 constexpr unsigned kHandOverWait = 10000;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialogs/ListEdit.h"
 #include "pad/SingleInstance.h"
@@ -217,6 +219,42 @@ TEST(SecondStart, RunsOnlyWithoutAPadForTheFileAndWaitsForAPadWithoutAWindow) {
     // Another pad holds it without a window: starting or ending, so wait; but not for ever.
     EXPECT_EQ(DecideStart(false, false, false), StartAction::Wait);
     EXPECT_EQ(DecideStart(false, false, true), StartAction::End);
+}
+
+// A pad run as administrator: its mutex refuses an ordinary start access. The
+// start says so once and ends; it must never run as if no pad ran.
+TEST(SecondStart, APadRunAsAdministratorIsToldOfAndTheStartEnds) {
+    std::wstring asked;
+    const auto mutex = testkit::MakeScopedHook(platform::hooks().createMutex,
+                                               [&](const wchar_t* name, DWORD* error) -> HANDLE {
+                                                   asked = name;
+                                                   *error = ERROR_ACCESS_DENIED;
+                                                   return nullptr;
+                                               });
+    testkit::MessageBoxRecorder boxes;
+    {
+        SingleInstance second;
+        EXPECT_FALSE(second.Claim(kHandOverWait));
+    }
+    EXPECT_EQ(asked.rfind(L"Local\\VantroPad-", 0), 0u);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("管理者の権限で動いています"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].caption, "Vantro Pad");
+    EXPECT_EQ(GetFileAttributesA(PadIni().c_str()), INVALID_FILE_ATTRIBUTES) << "the start touched no settings file";
+}
+
+// The running pad hears a start made with fewer rights than its own.
+TEST(SecondStart, ThePadLetsTheHandOverThroughFromLowerLevels) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    const auto allow = testkit::MakeScopedHook(platform::hooks().allowMessage, [&](HWND wnd, UINT message) {
+        allowed.emplace_back(wnd, message);
+        return TRUE;
+    });
+    testkit::Window padWindow("stand-in pad");
+    SingleInstance first;
+    ASSERT_TRUE(first.Claim(kHandOverWait));
+    first.Mark(padWindow.hwnd());
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{padWindow.hwnd(), WM_PADHANDOVER}}));
 }
 
 } // namespace
