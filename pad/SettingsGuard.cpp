@@ -8,6 +8,29 @@ bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const Pa
     return !readFailed || now != atStart;
 }
 
+bool SavedWhole(const std::wstring& file) {
+    // A value no save ever writes: the key is missing.
+    const std::string none = "\x01";
+    return ini::ReadProfileString(file, "Pad", "NoBoth", none) != none;
+}
+
+bool CodePageKeepsSettings(unsigned codePage) {
+    if (codePage == 932) return true;
+    CPINFO info{};
+    return GetCPInfo(codePage, &info) && info.MaxCharSize == 1;
+}
+
+std::wstring CodePageRefusesSaveText(const std::wstring& path, unsigned codePage) {
+    return path + ini::WideFrom932(" に設定を保存しません.\n"
+                                   "このWindowsの文字ｺｰﾄﾞ (ｺｰﾄﾞﾍﾟｰｼﾞ ") +
+           std::to_wstring(codePage) +
+           ini::WideFrom932(") では設定ﾌｧｲﾙの日本語が別の文字に変わるため, 保存すると一覧が壊れます.\n"
+                            "設定を残すには, [設定] → [時刻と言語] → [言語と地域] → [管理用の言語の設定] → "
+                            "[システム ロケールの変更] で [日本語 (日本)] を選び, "
+                            "[ベータ: ワールドワイド言語サポートで Unicode UTF-8 を使用] をオフにして, "
+                            "Windowsを再起動してください.");
+}
+
 bool PadCommandsAllowed(bool askingToEnd) { return !askingToEnd; }
 
 std::wstring SettingsReadFailedText(const std::wstring& path) {

@@ -27,7 +27,9 @@ struct PadSettingsValues {
 
 // Posted to the pad when its settings file could not be read at start: the
 // message is shown from the message loop, once start-up is done.
+// Its wParam says which message.
 constexpr UINT WM_SETTINGSUNREAD = WM_APP + 1;
+enum SettingsNotice : WPARAM { kSettingsUnread = 0, kCodePageRefusesSave = 1 };
 
 // Whether a save writes the settings. Always when the file was read at start.
 // When it could not be read, the pad runs with the defaults, and the file
@@ -40,6 +42,23 @@ bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const Pa
 // to end without saving is open: a dialog would open inside that box, and
 // what was changed there would be thrown away by its answer.
 bool PadCommandsAllowed(bool askingToEnd);
+
+// Whether the settings file (or its save copy) at `file` holds a whole save of
+// the pad's: a save writes "[Pad] NoBoth" last, so a copy without it was cut
+// short. A copy is made from the file, which holds that key already, and the
+// file is taken away only once the copy is written and flushed: a copy whose
+// file is missing holds it only when its save got that far.
+bool SavedWhole(const std::wstring& file);
+
+// Whether the settings file may be written by a process whose ANSI code page
+// is `codePage`. The profile calls keep the file in the process's code page;
+// the program's texts are code page 932. A single-byte page takes every byte
+// of them through unchanged, as code page 932 itself does; UTF-8 (65001) or
+// another double-byte page (936, 949, 950) turns them into other characters,
+// so the list read at start is already damaged and must never be written back.
+bool CodePageKeepsSettings(unsigned codePage);
+// The one message that says so: why nothing is saved, and what to change.
+std::wstring CodePageRefusesSaveText(const std::wstring& path, unsigned codePage);
 
 // The message that the file could not be read (once, at start), and the
 // question after a failed write: "<path> に書き込めません." followed by whether

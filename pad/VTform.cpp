@@ -168,6 +168,11 @@ void TVTform::FormCreate(TObject*) {
 }
 
 void TVTform::LoadSettings() {
+    // Under a code page that changes the program's texts on their way to and
+    // from the file, the list read is not the user's: it is never written back.
+    FCodePage = platform::ProcessCodePage();
+    FCodePageRefusesSave = !CodePageKeepsSettings(FCodePage);
+    if (FCodePageRefusesSave) PostMessageW(Handle(), WM_SETTINGSUNREAD, kCodePageRefusesSave, 0);
     // A file that another program holds open reads as if it were missing: the
     // pad would start with the defaults and write them over the user's list.
     FSettingsUnread = !IniG->WaitUntilReadable(kSettingsReadWait);
@@ -179,23 +184,37 @@ void TVTform::LoadSettings() {
             FStartSettings.targets.assign(std::begin(kDefaultTargets), std::end(kDefaultTargets));
         // Told from the message loop, once start-up is done and the defaults
         // are in place: a close or a session end while the box is open then
-        // finds a whole pad.
-        PostMessageW(Handle(), WM_SETTINGSUNREAD, 0, 0);
+        // finds a whole pad. The code page's message says all there is to say.
+        if (!FCodePageRefusesSave) PostMessageW(Handle(), WM_SETTINGSUNREAD, kSettingsUnread, 0);
         return;
     }
-    OptAll = IniG->ReadFlag("Target", "All", false);
-    OptNoBoth = IniG->ReadFlag("Pad", "NoBoth", false);
-    IniG->ReadTextList("Target", "List", *Targets);
+    // A save cut short after the file was taken away left only its whole
+    // copy: the settings come from there, and the next save puts them in place.
+    TIniGT* source = IniG;
+    std::unique_ptr<TIniGT> leftCopy;
+    const std::wstring copy = ini::WholeCopyLeft(IniG->FullPathW(), &SavedWhole);
+    if (!copy.empty()) {
+        leftCopy = std::make_unique<TIniGT>(nullptr);
+        leftCopy->SetFileNameW(copy);
+        source = leftCopy.get();
+    }
+    OptAll = source->ReadFlag("Target", "All", false);
+    OptNoBoth = source->ReadFlag("Pad", "NoBoth", false);
+    source->ReadTextList("Target", "List", *Targets);
 }
 
 void TVTform::SaveSettings() {
+    if (FCodePageRefusesSave) return;
     if (!SettingsToWrite(FSettingsUnread, FStartSettings, CurrentSettings())) return;
-    // All or nothing: a save cut short leaves the file as it was.
-    IniG->WriteAllOrNothing([this] {
-        IniG->WriteFlag("Target", "All", OptAll);
-        IniG->WriteTextList("Target", "List", *Targets);
-        IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
-    });
+    // All or nothing: a save cut short leaves the file as it was. "NoBoth"
+    // goes last: a copy that holds it is whole.
+    IniG->WriteAllOrNothing(
+        [this] {
+            IniG->WriteFlag("Target", "All", OptAll);
+            IniG->WriteTextList("Target", "List", *Targets);
+            IniG->WriteFlag("Pad", "NoBoth", OptNoBoth);
+        },
+        &SavedWhole);
     FSettingsUnread = false;  // the file holds the pad's settings now
 }
 
@@ -318,7 +337,10 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (SessionChangeReleasesLatches(wParam)) ReleaseLatches();
         return 0;
     case WM_SETTINGSUNREAD:
-        ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
+        if (wParam == kCodePageRefusesSave)
+            ShowSettingsBox(CodePageRefusesSaveText(IniG->FullPathW(), FCodePage), MB_OK | MB_ICONWARNING);
+        else
+            ShowSettingsBox(SettingsReadFailedText(IniG->FullPathW()), MB_OK | MB_ICONERROR);
         return 0;
     case WM_PADHANDOVER:
         // Another start of the program for this settings file: it ended, and

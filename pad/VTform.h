@@ -151,7 +151,8 @@ public:
     void LoadSettings();
     // Writes them back; a failed write raises the settings file's error. After
     // a start whose file could not be read, it writes only settings the user
-    // changed, so that file is not overwritten with the defaults.
+    // changed, so that file is not overwritten with the defaults; under a
+    // code page that cannot carry the program's texts it writes nothing.
     void SaveSettings();
 
 private:
@@ -174,6 +175,10 @@ private:
     // settings the pad started with instead.
     bool FSettingsUnread = false;
     PadSettingsValues FStartSettings;
+    // The process's code page would change the program's texts in the file:
+    // nothing is ever saved.
+    unsigned FCodePage = 0;
+    bool FCodePageRefusesSave = false;
     // The box that asks whether to end without saving is open.
     bool FAskingToEnd = false;
     KeyWatch FKeyWatch;

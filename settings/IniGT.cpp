@@ -111,7 +111,7 @@ bool TIniGT::WaitUntilReadable(unsigned waitMs) {
     return ini::WaitUntilReadable(FIniFile->FileNameW(), waitMs) != ini::FileReadState::Held;
 }
 
-void TIniGT::WriteAllOrNothing(const std::function<void()>& writes) {
+void TIniGT::WriteAllOrNothing(const std::function<void()>& writes, const ini::WholeCopyTest& whole) {
     // The writes go to the copy while they run; the component is bound to
     // its own file again whatever happens.
     std::unique_ptr<TIniFile> file = std::move(FIniFile);
@@ -125,7 +125,7 @@ void TIniGT::WriteAllOrNothing(const std::function<void()>& writes) {
             } catch (const std::exception&) {
                 return false;  // reported below, with the file's own path
             }
-        });
+        }, whole);
     } catch (...) {
         FIniFile = std::move(file);
         throw;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "framework/Classes.h"
+#include "settings/SafeSave.h"
 
 namespace vcl {
 
@@ -91,8 +92,9 @@ public:
     // Runs `writes` (this component's write operations) all or nothing: they
     // go to a copy of the file beside it, which then takes the file's place in
     // one step. When a write or the replacement fails, the file stays as it
-    // was and Exception("<full path> に書き込めません") is thrown.
-    void WriteAllOrNothing(const std::function<void()>& writes);
+    // was and Exception("<full path> に書き込めません") is thrown. `whole` tells
+    // a copy that holds all of a save (see ini::SaveThroughCopy).
+    void WriteAllOrNothing(const std::function<void()>& writes, const ini::WholeCopyTest& whole = nullptr);
 
     bool ReadFlag(const std::string& section, const std::string& key, bool def);
     void WriteFlag(const std::string& section, const std::string& key, bool value);

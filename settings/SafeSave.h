@@ -18,7 +18,7 @@ enum class FileStep {
     Write,    // one profile write (also outside a save)
     Flush,    // the copy is flushed to the disk
     Replace,  // the copy takes the place of the file (ReplaceFileW)
-    Move,     // the copy becomes the file where there was none (MoveFileExW)
+    Move,     // the copy becomes the file where there is none (MoveFileExW; each attempt)
 };
 
 // The seam of the settings file: when set, it is asked before each step with
@@ -33,12 +33,24 @@ bool FileStepAllowed(FileStep step, const std::wstring& path);
 // copy left by a save that was cut short is overwritten by the next one.
 std::wstring SaveCopyPath(const std::wstring& path);
 
+// Whether a copy holds a whole save (the caller knows what its save writes
+// last). Without one no copy counts as whole.
+using WholeCopyTest = std::function<bool(const std::wstring& copy)>;
+
+// The copy to read the settings from instead of `path`: a whole copy where the
+// file is missing, which a save cut short after the file was taken away leaves
+// (ReplaceFileW may fail when it has removed the file but cannot rename the
+// copy). Empty when the file is there or no whole copy is.
+std::wstring WholeCopyLeft(const std::wstring& path, const WholeCopyTest& whole);
+
 // Copies `path` beside itself (or starts from no file when there is none),
 // lets `write` make the profile calls on the copy (false when one failed),
 // flushes the copy and puts it in the file's place in one step. True when the
 // file now holds what was written. On any failure the file stays as it was
-// and the copy is removed.
-bool SaveThroughCopy(const std::wstring& path, const std::function<bool(const std::wstring& copy)>& write);
+// and the copy is removed, except a whole copy where the file is missing. A
+// whole copy found where the file is missing first takes the file's place.
+bool SaveThroughCopy(const std::wstring& path, const std::function<bool(const std::wstring& copy)>& write,
+                     const WholeCopyTest& whole = nullptr);
 
 } // namespace ini
 } // namespace vcl

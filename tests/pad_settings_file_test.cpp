@@ -230,4 +230,99 @@ TEST_F(PadSettingsFile, ACloseRequestWhileTheQuestionIsOpenAsksNothingMore) {
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
 }
 
+// ReplaceFileW can take the file away and then fail to rename the copy
+// (ERROR_UNABLE_TO_MOVE_REPLACEMENT): only the whole copy is left. The file
+// seam stands in for it: at the replacement it removes the file and fails.
+TEST_F(PadSettingsFile, ASaveCutAfterTheFileWasTakenAwayIsTakenUpByTheNextStart) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    const std::wstring copy = ini::WideFrom932(PadIni()) + L".new";
+    int moves = 0, refusedMoves = 0;
+    bool cut = true;
+    const auto seam = testkit::MakeScopedHook(ini::FileStepHook(), [&](ini::FileStep step, const std::wstring&) {
+        if (step == ini::FileStep::Replace && cut) {
+            DeleteFileA(PadIni().c_str());
+            return false;
+        }
+        if (step == ini::FileStep::Move) return ++moves > refusedMoves;
+        return true;
+    });
+    Create();
+
+    // The copy cannot take the file's place at once (a scanner holds it a
+    // moment): tried again, it does.
+    refusedMoves = 2;
+    pad->OptAll = true;
+    EXPECT_NO_THROW(pad->SaveSettings());
+    EXPECT_EQ(moves, 3);
+    const std::string allOn = "[Target]\r\nAll=1\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\n"
+                              "List.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n";
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), allOn);
+    EXPECT_EQ(GetFileAttributesW(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Never: the save fails, and the whole copy is all that is left. It stays.
+    moves = 0;
+    refusedMoves = 1000;
+    pad->OptNoBoth = false;
+    EXPECT_THROW(pad->SaveSettings(), Exception);
+    EXPECT_GE(moves, 2) << "the move was tried again";
+    EXPECT_EQ(GetFileAttributesA(PadIni().c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::string noBothOff = allOn.substr(0, allOn.size() - 3) + "0\r\n";
+    EXPECT_EQ(testkit::ReadFileBytes(copy), noBothOff);
+    delete pad;
+    pad = nullptr;
+
+    // The next start takes the settings from the copy, and its save puts
+    // them in place.
+    refusedMoves = 0;
+    cut = false;
+    Create();
+    EXPECT_TRUE(pad->OptAll);
+    EXPECT_FALSE(pad->OptNoBoth);
+    ASSERT_EQ(pad->Targets->Count(), 5);
+    EXPECT_EQ((*pad->Targets)[4], "ﾒﾓ帳");
+    EXPECT_EQ(testkit::ReadFileBytes(copy), noBothOff) << "a start writes nothing";
+    pad->SaveSettings();
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), noBothOff);
+    EXPECT_EQ(GetFileAttributesW(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(CodePageRule, OnlyCodePage932AndSingleBytePagesKeepTheSettings) {
+    const struct {
+        unsigned codePage;
+        bool keeps;
+    } rows[] = {
+        {932, true},     // the program's own
+        {1252, true},    // Western European: every byte goes through unchanged
+        {1251, true},    // Cyrillic, likewise
+        {65001, false},  // Windows 10's UTF-8 option: the bytes read back as U+FFFD
+        {936, false},    // Chinese, Korean: double-byte pages of their own
+        {949, false},
+        {950, false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(CodePageKeepsSettings(row.codePage), row.keeps) << row.codePage;
+}
+
+// Under such a code page (Windows 10 ignores the manifest's) the list read is
+// not the user's: nothing is written back, and the user is told once why.
+TEST_F(PadSettingsFile, UnderAForeignCodePageNothingIsSavedAndTheUserIsToldOnce) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
+    const auto codePage = testkit::MakeScopedHook(platform::hooks().codePage, [] { return 65001u; });
+    WideBoxes boxes;
+    Create();
+    ASSERT_TRUE(testkit::WaitFor([&] { return !boxes.boxes.empty(); }, "the box about the code page"));
+    const std::wstring& text = boxes.boxes[0].text;
+    EXPECT_EQ(text.find(W(PadIni())), 0u) << "names the file";
+    EXPECT_NE(text.find(L"65001"), std::wstring::npos);
+    EXPECT_NE(text.find(W("日本語 (日本)")), std::wstring::npos) << "says what to change";
+    // Changed or not, ended or the session ended: the file stays as it was.
+    pad->OptAll = true;
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    EXPECT_NE(action, caNone);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
+    testkit::Pump();
+    EXPECT_EQ(boxes.boxes.size(), 1u) << "told once";
+}
+
 } // namespace
