@@ -9,6 +9,11 @@ namespace vcl {
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValueName[] = L"Vantro Pad";
+const wchar_t kStartupApprovedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+
+bool StartupApprovedOn(const std::string& bytes) {
+    return !bytes.empty() && (bytes[0] == '\x02' || bytes[0] == '\x06');
+}
 
 std::wstring StartCommandFor(const std::wstring& exePath) { return L"\"" + exePath + L"\""; }
 
@@ -33,14 +38,20 @@ bool StartCommandRuns(const std::wstring& command, const std::wstring& exePath) 
 
 bool StartsWithWindows() {
     std::wstring command;
-    return platform::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValueName, &command) &&
-           StartCommandRuns(command, ini::ModuleFileName());
+    if (!platform::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValueName, &command) ||
+        !StartCommandRuns(command, ini::ModuleFileName()))
+        return false;
+    std::string approved;
+    return !platform::ReadRegistryBinary(HKEY_CURRENT_USER, kStartupApprovedKey, kRunValueName, &approved) ||
+           StartupApprovedOn(approved);
 }
 
 bool SetStartWithWindows(bool on) {
     if (!on) return platform::DeleteRegistryValue(HKEY_CURRENT_USER, kRunKey, kRunValueName);
+    // Without the switch's value beside it the Run value counts as on.
     return platform::WriteRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValueName,
-                                         StartCommandFor(ini::ModuleFileName()));
+                                         StartCommandFor(ini::ModuleFileName())) &&
+           platform::DeleteRegistryValue(HKEY_CURRENT_USER, kStartupApprovedKey, kRunValueName);
 }
 
 } // namespace vcl

@@ -22,9 +22,22 @@ std::wstring StartCommandFor(const std::wstring& exePath);
 // program, does not count.
 bool StartCommandRuns(const std::wstring& command, const std::wstring& exePath);
 
-// Whether the Run value starts this very program (read through the platform seam).
+// HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run:
+// where the startup apps switch (Settings, Task Manager) keeps a binary value
+// of the Run value's name when the user switches a program off there. The
+// Run value stays; the program then does not start.
+extern const wchar_t kStartupApprovedKey[];
+
+// Whether such a value lets the program start: a first byte of 02 or 06 is
+// "on", anything else (an empty value included) "off". Not documented, but
+// what the shell and Task Manager read and write.
+bool StartupApprovedOn(const std::string& bytes);
+
+// Whether the Run value starts this very program and no "off" value stands
+// beside it (read through the platform seam).
 bool StartsWithWindows();
-// Writes the value for this program, or deletes it; false when the system refused.
+// Writes the value for this program and removes an "off" value beside it, or
+// deletes the Run value; false when the system refused.
 bool SetStartWithWindows(bool on);
 
 } // namespace vcl

@@ -308,20 +308,51 @@ TEST(StartWithWindowsRule, OnlyACommandThatStartsThisVeryProgramCounts) {
     EXPECT_FALSE(StartCommandRuns(L"   ", exe));
 }
 
-// The Run key through the seam: no test touches the real one.
+TEST(StartWithWindowsRule, TheStartupAppsSwitchIsOnOnlyWithAFirstByte02Or06) {
+    const struct {
+        std::string bytes;
+        bool on;
+    } rows[] = {
+        {std::string("\x02\0\0\0\0\0\0\0\0\0\0\0", 12), true},
+        {std::string("\x06\0\0\0\0\0\0\0\0\0\0\0", 12), true},
+        {std::string("\x02", 1), true},
+        // Switched off in Settings or Task Manager (with the time it was done).
+        {std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xBA\xDC\x01", 12), false},
+        {std::string("\x01\0\0\0", 4), false},
+        {std::string("\x07", 1), false},
+        {std::string("\0\x02", 2), false},
+        {std::string(), false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(StartupApprovedOn(row.bytes), row.on) << testing::PrintToString(row.bytes);
+}
+
+// The Run key and the startup apps switch through the seam: no test touches the real ones.
 class StartWithWindowsItem : public padkit::PadTest {
 protected:
+    const std::wstring kApproved = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
     std::map<std::wstring, std::wstring> run;
+    std::map<std::wstring, std::string> approved;
     int writes = 0, deletes = 0;
     bool refuse = false;
     bool IsRunKey(HKEY root, const wchar_t* key) const {
         return root == HKEY_CURRENT_USER && std::wstring(key) == L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    }
+    bool IsApprovedKey(HKEY root, const wchar_t* key) const {
+        return root == HKEY_CURRENT_USER && std::wstring(key) == kApproved;
     }
     testkit::ScopedHook<decltype(platform::Hooks::readRegistryString)> read{
         platform::hooks().readRegistryString, [this](HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* v) {
             EXPECT_TRUE(IsRunKey(root, key));
             const auto it = run.find(name);
             if (it == run.end()) return false;
+            *v = it->second;
+            return true;
+        }};
+    testkit::ScopedHook<decltype(platform::Hooks::readRegistryBinary)> readBinary{
+        platform::hooks().readRegistryBinary, [this](HKEY root, const wchar_t* key, const wchar_t* name, std::string* v) {
+            EXPECT_TRUE(IsApprovedKey(root, key));
+            const auto it = approved.find(name);
+            if (it == approved.end()) return false;
             *v = it->second;
             return true;
         }};
@@ -336,9 +367,10 @@ protected:
         }};
     testkit::ScopedHook<decltype(platform::Hooks::deleteRegistryValue)> erase{
         platform::hooks().deleteRegistryValue, [this](HKEY root, const wchar_t* key, const wchar_t* name) {
-            EXPECT_TRUE(IsRunKey(root, key));
+            EXPECT_TRUE(IsRunKey(root, key) || IsApprovedKey(root, key));
             ++deletes;
-            run.erase(name);
+            if (IsApprovedKey(root, key)) approved.erase(name);
+            else run.erase(name);
             return true;
         }};
     bool Checked() {
@@ -378,6 +410,23 @@ TEST_F(StartWithWindowsItem, TheItemWritesAndRemovesTheValueAndShowsWhetherItSta
     EXPECT_EQ(run, (std::map<std::wstring, std::wstring>{{L"Other", L"other.exe"}}));
 }
 
+TEST_F(StartWithWindowsItem, SwitchedOffAmongTheStartupAppsTheItemIsUncheckedAndChoosingItSwitchesItOn) {
+    const std::wstring me = L"\"" + ini::ModuleFileName() + L"\"";
+    run[L"Vantro Pad"] = me;
+    approved[L"Vantro Pad"] = std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xBA\xDC\x01", 12);
+    approved[L"Other"] = std::string("\x03\0\0\0", 4);
+    EXPECT_FALSE(Checked()) << "the Run value stays, but nothing starts";
+    approved[L"Vantro Pad"][0] = '\x06';
+    EXPECT_TRUE(Checked()) << "switched on again";
+    approved[L"Vantro Pad"][0] = '\x03';
+
+    pad->AutoStart1Click(pad->AutoStart1);
+    EXPECT_EQ(run[L"Vantro Pad"], me);
+    EXPECT_EQ(approved, (std::map<std::wstring, std::string>{{L"Other", std::string("\x03\0\0\0", 4)}}));
+    EXPECT_TRUE(pad->AutoStart1->Checked());
+    EXPECT_TRUE(Checked());
+}
+
 TEST_F(StartWithWindowsItem, ARefusedWriteSaysSoAndLeavesTheItemUnchecked) {
     testkit::MessageBoxRecorder boxes;
     refuse = true;
@@ -402,6 +451,19 @@ TEST(RegistryStrings, WrittenReadAndDeletedForReal) {
     // Deleting what is not there, or under a key that does not exist, is done already.
     EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, key, L"Vantro Pad"));
     EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, L"Software\\Vantro Pad tests\\none", L"x"));
+    // A binary value as the startup apps switch keeps it; a string is no binary value.
+    const std::string bytes("\x03\0\0\0\x10\x32", 6);
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(k, L"Vantro Pad", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()), 6);
+    RegCloseKey(k);
+    std::string binary;
+    ASSERT_TRUE(platform::ReadRegistryBinary(HKEY_CURRENT_USER, key, L"Vantro Pad", &binary));
+    EXPECT_EQ(binary, bytes);
+    ASSERT_TRUE(platform::WriteRegistryString(HKEY_CURRENT_USER, key, L"Vantro Pad", value));
+    EXPECT_FALSE(platform::ReadRegistryBinary(HKEY_CURRENT_USER, key, L"Vantro Pad", &binary));
+    EXPECT_FALSE(platform::ReadRegistryBinary(HKEY_CURRENT_USER, key, L"none", &binary));
+    EXPECT_TRUE(platform::DeleteRegistryValue(HKEY_CURRENT_USER, key, L"Vantro Pad"));
     RegDeleteKeyW(HKEY_CURRENT_USER, key);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantro Pad tests");
 }
