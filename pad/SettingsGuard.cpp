@@ -8,6 +8,21 @@ bool SettingsToWrite(bool readFailed, const PadSettingsValues& atStart, const Pa
     return !readFailed || now != atStart;
 }
 
+namespace {
+
+// A number's decimal digits (std::to_wstring would bring the whole of the
+// runtime's wide formatting into the program).
+std::wstring DecimalW(unsigned value) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+        value /= 10;
+    } while (value);
+    return digits;
+}
+
+} // namespace
+
 bool SavedWhole(const std::wstring& file) {
     // A value no save ever writes: the key is missing.
     const std::string none = "\x01";
@@ -23,7 +38,7 @@ bool CodePageKeepsSettings(unsigned codePage) {
 std::wstring CodePageRefusesSaveText(const std::wstring& path, unsigned codePage) {
     return path + ini::WideFrom932(" に設定を保存しません.\n"
                                    "このWindowsの文字ｺｰﾄﾞ (ｺｰﾄﾞﾍﾟｰｼﾞ ") +
-           std::to_wstring(codePage) +
+           DecimalW(codePage) +
            ini::WideFrom932(") では設定ﾌｧｲﾙの日本語が別の文字に変わるため, 保存すると一覧が壊れます.\n"
                             "設定を残すには, [設定] → [時刻と言語] → [言語と地域] → [管理用の言語の設定] → "
                             "[システム ロケールの変更] で [日本語 (日本)] を選び, "
