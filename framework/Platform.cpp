@@ -219,15 +219,28 @@ bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, std:
     return found;
 }
 
-bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
-    if (hooks().writeRegistryString) return hooks().writeRegistryString(root, key, name, value);
+namespace {
+
+bool WriteString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value, DWORD options) {
     HKEY k = nullptr;
-    if (::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(root, key, 0, nullptr, options, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
         return false;
     const bool ok = ::RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     ::RegCloseKey(k);
     return ok;
+}
+
+} // namespace
+
+bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    if (hooks().writeRegistryString) return hooks().writeRegistryString(root, key, name, value);
+    return WriteString(root, key, name, value, REG_OPTION_NON_VOLATILE);
+}
+
+bool WriteVolatileRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    if (hooks().writeVolatileRegistryString) return hooks().writeVolatileRegistryString(root, key, name, value);
+    return WriteString(root, key, name, value, REG_OPTION_VOLATILE);
 }
 
 bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name) {

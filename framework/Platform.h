@@ -87,6 +87,10 @@ struct Hooks {
     std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)>
         writeRegistryString;
     std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name)> deleteRegistryValue;
+    // A string value written under a volatile key (created volatile when it
+    // is missing: it and its values are gone when Windows restarts).
+    std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value)>
+        writeVolatileRegistryString;
     // A binary value of the registry (REG_BINARY): false when there is none.
     std::function<bool(HKEY root, const wchar_t* key, const wchar_t* name, std::string* bytes)> readRegistryBinary;
     // A named mutex of the session (CreateMutexW, not owned): the handle, or
@@ -147,6 +151,8 @@ BOOL AllowMessageFromLowerLevels(HWND wnd, UINT message);
 bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, std::wstring* value);
 bool WriteRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value);
 bool DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name);
+// WriteRegistryString under a key created with REG_OPTION_VOLATILE.
+bool WriteVolatileRegistryString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value);
 // A REG_BINARY value's bytes; false when there is none (or another type).
 bool ReadRegistryBinary(HKEY root, const wchar_t* key, const wchar_t* name, std::string* bytes);
 

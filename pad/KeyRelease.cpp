@@ -1,5 +1,7 @@
 #include "pad/KeyRelease.h"
 
+#include "framework/Platform.h"
+
 namespace vcl {
 
 void KeyLedger::DownSent(int key, UINT taken, bool reachable) {
@@ -42,9 +44,32 @@ bool KeyLedger::ResendOwed(int key, bool keyDown, bool reachable) {
     return true;
 }
 
+bool KeyLedger::MayHoldKeys() const {
+    for (int key : {kShiftKey, kCtrlKey})
+        if (FState[key] != Up || FOwed[key]) return true;
+    return false;
+}
+
 bool KeyLedger::DownOverdue(int key) {
     if (FState[key] != DownOnItsWay || !FDownReachable[key]) return false;
     return ++FPollsOnItsWay[key] >= kArrivalPolls;
+}
+
+const wchar_t kHeldKeysKey[] = L"Software\\Vantro Pad";
+
+void HeldKeysMark::Set(bool held) {
+    if (held == FSet || FName.empty()) return;
+    FSet = held ? platform::WriteVolatileRegistryString(HKEY_CURRENT_USER, kHeldKeysKey, FName.c_str(), L"1")
+                : !platform::DeleteRegistryValue(HKEY_CURRENT_USER, kHeldKeysKey, FName.c_str());
+}
+
+bool HeldKeysMark::TakeLeft() {
+    std::wstring value;
+    if (FName.empty() || !platform::ReadRegistryString(HKEY_CURRENT_USER, kHeldKeysKey, FName.c_str(), &value))
+        return false;
+    platform::DeleteRegistryValue(HKEY_CURRENT_USER, kHeldKeysKey, FName.c_str());
+    FSet = false;
+    return true;
 }
 
 } // namespace vcl

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace vcl {
 
 // The two keys the pad latches, as indexes.
@@ -49,6 +51,9 @@ public:
     // About a second of the pad's 100 ms polls.
     static constexpr int kArrivalPolls = 10;
     bool Owed(int key) const { return FOwed[key]; }
+    // Whether a key the pad pressed may still be held: a key-down on its way
+    // or arrived, or a key-up owed.
+    bool MayHoldKeys() const;
 
 private:
     enum State : unsigned char { Up, DownOnItsWay, DownArrivedState };
@@ -57,5 +62,28 @@ private:
     bool FDownReachable[2] = {false, false};
     int FPollsOnItsWay[2] = {0, 0};
 };
+
+// A mark kept outside the process while the pad may hold a key, so that the
+// next start lets go only of keys that a pad which could not (killed, or
+// ended where no handler ran) left held: not of keys the user holds while
+// starting the program, nor of a latch of a copy with another settings file.
+// A string value under a volatile key of the current user: it is gone after
+// a restart of Windows, as every held key is.
+class HeldKeysMark {
+public:
+    // The value's name: one per settings file.
+    void SetName(const std::wstring& name) { FName = name; }
+    // Writes or removes the mark, when that changes it.
+    void Set(bool held);
+    // True when a mark by this name was left; it is removed.
+    bool TakeLeft();
+
+private:
+    std::wstring FName;
+    bool FSet = false;
+};
+
+// HKEY_CURRENT_USER\Software\Vantro Pad, created volatile.
+extern const wchar_t kHeldKeysKey[];
 
 } // namespace vcl

@@ -28,6 +28,7 @@ void TVTform::SendLatchKey(PadKey key, bool down) {
     const UINT taken = platform::SendKey(VkOf(key), down ? 0 : KEYEVENTF_KEYUP);
     if (down) FKeys.DownSent(key, taken, InputReachable());
     else FKeys.UpSent(key, taken, InputReachable());
+    MarkHeldKeys();
 }
 
 void TVTform::SettleOwedKeyUps() {

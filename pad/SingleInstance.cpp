@@ -10,6 +10,8 @@ namespace {
 
 // The window property that carries a pad's key.
 const wchar_t kKeyProperty[] = L"VantroPad.SettingsFile";
+// The one a pad carries while it asks whether to end without saving.
+const wchar_t kAskingProperty[] = L"VantroPad.AskingToEnd";
 
 // The pad window (class TVTform) of another process marked with `key`.
 HWND FindPad(uint64_t key) {
@@ -48,6 +50,23 @@ std::wstring OwnSettingsPath() {
 const char* const kPadRunsElevatedText =
     "Vantro Padは既に管理者の権限で動いています.\n"
     "ここで起動したVantro Padは何もせずに終了します.";
+
+const char* HandOverRefusedText(bool padHung, bool padAsking) {
+    if (padHung)
+        return "Vantro Padは既に動いていますが, 応答していません.\n"
+               "しばらく待ってから, もう一度起動してください.";
+    if (padAsking)
+        return "Vantro Padは既に動いていて, 設定を保存せずに終了するかを尋ねています.\n"
+               "先にその質問に答えてください.";
+    return nullptr;
+}
+
+void MarkAskingToEnd(HWND pad, bool asking) {
+    if (asking) SetPropW(pad, kAskingProperty, reinterpret_cast<HANDLE>(1));
+    else RemovePropW(pad, kAskingProperty);
+}
+
+bool PadAskingToEnd(HWND pad) { return GetPropW(pad, kAskingProperty) != nullptr; }
 
 uint64_t InstanceKey(const std::wstring& settingsPath) {
     std::wstring folded = settingsPath;
@@ -104,6 +123,10 @@ bool SingleInstance::Claim(unsigned waitMs) {
         case StartAction::Run:
             return true;
         case StartAction::HandOver: {
+            if (const char* refused = HandOverRefusedText(IsHungAppWindow(pad) != FALSE, PadAskingToEnd(pad))) {
+                platform::ShowMessageBox(nullptr, refused, "Vantro Pad", MB_OK | MB_ICONINFORMATION);
+                return false;
+            }
             // The running pad may bring its dialog to the front.
             DWORD pid = 0;
             GetWindowThreadProcessId(pad, &pid);

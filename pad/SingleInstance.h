@@ -54,6 +54,15 @@ private:
     uint64_t FKey = 0;
 };
 
+// What a start tells the user instead of handing over to a pad that would
+// drop the hand-over without a word: one that does not answer (hung), or one
+// that is asking whether to end without saving. Null when it can take it.
+const char* HandOverRefusedText(bool padHung, bool padAsking);
+// The pad's window carries this mark while it asks whether to end without
+// saving, so that a start can tell.
+void MarkAskingToEnd(HWND pad, bool asking);
+bool PadAskingToEnd(HWND pad);
+
 // What a start says when the pad for its file runs as administrator and this
 // start does not: the pad's mutex refuses it, and so would the pad's window.
 extern const char* const kPadRunsElevatedText;

@@ -97,7 +97,10 @@ TVTform::~TVTform() { BeforeDestruction(); }
 // ------------------------------------------------------------- life cycle
 
 void TVTform::FormCreate(TObject*) {
-    ReleaseKeysLeftHeld();
+    // Keys a pad of this settings file left held; the user's own, and those
+    // of another copy's latch, stay.
+    FHeldMark.SetName(InstanceName(InstanceKey(IniG->FullPathW())));
+    if (FHeldMark.TakeLeft()) ReleaseKeysLeftHeld();
     Application->OnMinimize = [this](TObject* s) { Mini(s); };
     Application->OnRestore = [this](TObject* s) { Rest(s); };
     Application->SetHelpFile(kHelpFile);
@@ -255,8 +258,10 @@ void TVTform::FormClose(TObject*, TCloseAction& action) {
         const bool polling = Timer1->Enabled();
         Timer1->SetEnabled(false);
         FAskingToEnd = true;
+        MarkAskingToEnd(Handle(), true);
         const int answer = ShowSettingsBox(SettingsWriteFailedText(IniG->FullPathW()),
                                            MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
+        MarkAskingToEnd(Handle(), false);
         FAskingToEnd = false;
         Timer1->SetEnabled(polling);
         if (answer != IDYES) {
@@ -274,6 +279,7 @@ void TVTform::FormDestroy(TObject*) {
     FWindowEvents.Stop();
     platform::SendKey(VK_SHIFT, KEYEVENTF_KEYUP);
     platform::SendKey(VK_CONTROL, KEYEVENTF_KEYUP);
+    FHeldMark.Set(false);
 }
 
 void TVTform::FormActivate(TObject*) {
@@ -393,6 +399,7 @@ void TVTform::Timer1Timer(TObject*) {
     SettleOwedKeyUps();
     CheckKeyWatchAlive();
     CheckLatchTruth();
+    MarkHeldKeys();
     FollowForeground();
 }
 

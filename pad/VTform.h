@@ -102,6 +102,8 @@ public:
     // The button of a latched key.
     TSpeedButton* LatchButton(PadKey key) const;
     const KeyLedger& Keys() const { return FKeys; }
+    // Keeps the mark outside the process that says whether the pad may hold a key.
+    void MarkHeldKeys() { FHeldMark.Set(FKeys.MayHoldKeys()); }
     // A latch whose key the system no longer holds (something else let it go
     // without a key event the pad could see) goes up, without a key event.
     void CheckLatchTruth();
@@ -183,6 +185,7 @@ private:
     bool FAskingToEnd = false;
     KeyWatch FKeyWatch;
     KeyLedger FKeys;
+    HeldKeysMark FHeldMark;
     SessionWatch FSessionWatch;
     WindowEvents FWindowEvents;
     // FollowForeground is running (an event that arrives meanwhile is not
@@ -209,9 +212,10 @@ constexpr UINT WM_KEYWATCH = WM_APP + 0x180;
 void ReleaseModifierKeys();
 // Installs the crash, terminate and abort handlers that release the modifiers.
 void InstallKeyReleaseOnExit();
-// At start: sends key-ups for Shift and Ctrl when the system holds them. A pad
-// that was killed (or died where no handler ran) left its latched keys held,
-// and nothing else would ever let go of them.
+// At start, when a pad of the same settings file left its mark (HeldKeysMark):
+// sends key-ups for Shift and Ctrl when the system holds them. A pad that was
+// killed (or died where no handler ran) left its latched keys held, and
+// nothing else would ever let go of them.
 void ReleaseKeysLeftHeld();
 
 // True when `pattern` is non-empty and occurs byte for byte in `title`.

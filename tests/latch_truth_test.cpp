@@ -878,6 +878,43 @@ TEST_F(LatchTruth, AKeyDownOnItsWayIsNeverLeftUnderARaisedButton) {
     EXPECT_EQ(sys.sent, (std::vector<Ev>{CtrlDown, CtrlUp}));
 }
 
+// A start lets go only of keys that a pad of its settings file left held
+// (killed, so that it could not): not of a key the user holds while starting.
+TEST_F(LatchTruth, AtStartOnlyKeysAPadLeftHeldAreLetGoOf) {
+    {
+        SimulatedKeys sys;
+        sys.held[0] = true;
+        MakePad();
+        EXPECT_TRUE(sys.sent.empty()) << "a Shift the pad did not press is left alone";
+        delete pad;
+        pad = nullptr;
+    }
+    DockOnExplorer();
+    keys.reset();
+    SimulatedKeys sys;
+    ClickLatch(pad, pad->ShiftBtn);
+    ASSERT_TRUE(sys.held[0]);
+    {
+        // Killed: none of its handlers gets to remove its mark (the seam keeps
+        // it), and its key stays held.
+        const auto killed = testkit::MakeScopedHook(platform::hooks().deleteRegistryValue,
+                                                    [](HKEY, const wchar_t*, const wchar_t*) { return false; });
+        delete pad;
+        pad = nullptr;
+    }
+    sys.held[0] = true;
+    sys.sent.clear();
+    MakePad();
+    EXPECT_EQ(sys.sent, std::vector<Ev>{ShiftUp});
+    EXPECT_FALSE(sys.held[0]);
+    // The mark is gone with it: the start after that leaves keys alone again.
+    delete pad;
+    sys.held[0] = true;
+    sys.sent.clear();
+    MakePad();
+    EXPECT_TRUE(sys.sent.empty());
+}
+
 // The system removes a low-level hook that overran its time-out without a
 // word. Here the seam hands out hooks that never report anything: the pad
 // must notice after about a second of polls, not wait for ever.

@@ -221,6 +221,15 @@ TEST(SecondStart, RunsOnlyWithoutAPadForTheFileAndWaitsForAPadWithoutAWindow) {
     EXPECT_EQ(DecideStart(false, false, true), StartAction::End);
 }
 
+TEST(SecondStart, APadThatWouldDropTheHandOverIsToldOfInstead) {
+    EXPECT_EQ(HandOverRefusedText(false, false), nullptr);
+    ASSERT_NE(HandOverRefusedText(true, false), nullptr);
+    EXPECT_NE(std::string(HandOverRefusedText(true, false)).find("応答していません"), std::string::npos);
+    ASSERT_NE(HandOverRefusedText(false, true), nullptr);
+    EXPECT_NE(std::string(HandOverRefusedText(false, true)).find("保存せずに終了するか"), std::string::npos);
+    EXPECT_STREQ(HandOverRefusedText(true, true), HandOverRefusedText(true, false)) << "a hung pad cannot answer either";
+}
+
 // A pad run as administrator: its mutex refuses an ordinary start access. The
 // start says so once and ends; it must never run as if no pad ran.
 TEST(SecondStart, APadRunAsAdministratorIsToldOfAndTheStartEnds) {

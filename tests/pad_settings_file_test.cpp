@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "pad/SingleInstance.h"
 #include "pad/VTform.h"
 #include "settings/WideProfile.h"
 #include "tests/support/blackbox.h"
@@ -217,12 +218,15 @@ TEST_F(PadSettingsFile, ACloseRequestWhileTheQuestionIsOpenAsksNothingMore) {
         auto answer = testkit::MakeScopedHook(platform::hooks().messageBoxW,
                                               [&](HWND, const wchar_t*, const wchar_t*, UINT) {
                                                   ++boxes;
+                                                  // A start meanwhile can tell.
+                                                  EXPECT_TRUE(PadAskingToEnd(pad->Handle()));
                                                   if (boxes == 1) pad->FormClose(pad, nested);
                                                   return IDYES;
                                               });
         pad->FormClose(pad, action);
     }
     EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(PadAskingToEnd(pad->Handle()));
     EXPECT_EQ(nested, caNone);
     EXPECT_NE(action, caNone);
     EXPECT_FALSE(pad->Targets);
