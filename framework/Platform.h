@@ -1,6 +1,8 @@
 // The one narrow seam for effects that reach beyond the program: synthesized
 // key events, foreground changes, message boxes, notification-area icons, the
-// low-level keyboard hook, window events, session notifications and process integrity levels.
+// low-level keyboard hook, window events, session notifications, process
+// integrity levels, the registry values the program keeps, its single-instance
+// mutex and the process's code page.
 // The program calls these wrappers; a test may install a hook to watch (and
 // still forward) every call.
 #pragma once
