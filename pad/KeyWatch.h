@@ -48,7 +48,9 @@ enum KeyWatchReport : WPARAM {
 // the event on. The system removes a low-level hook silently when its thread
 // does not answer within its time-out; the GUI thread may stall (a slow file
 // write, paging after resume), this thread never does, and no keyboard input
-// ever waits on the GUI thread. One watch at a time can be active in a process.
+// ever waits on the GUI thread. Should the system remove the hook all the same,
+// the pad notices the silence and starts the watch again. One watch at a time
+// can be active in a process.
 class KeyWatch {
 public:
     KeyWatch() = default;
