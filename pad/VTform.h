@@ -212,6 +212,11 @@ constexpr UINT WM_KEYWATCH = WM_APP + 0x180;
 void ReleaseModifierKeys();
 // Installs the crash, terminate and abort handlers that release the modifiers.
 void InstallKeyReleaseOnExit();
+// The program's terminate handler (an uncaught error, a failure the C++
+// runtime cannot go on from), from the start of the process: releases the
+// modifiers, then ends the process at once with abort()'s exit code 3, without
+// a message (nobody reads the console of a tray accessory).
+[[noreturn]] void ReleaseKeysOnTerminate();
 // At start, when a pad of the same settings file left its mark (HeldKeysMark):
 // sends key-ups for Shift and Ctrl when the system holds them. A pad that was
 // killed (or died where no handler ran) left its latched keys held, and
