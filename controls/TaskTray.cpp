@@ -94,16 +94,22 @@ void ReleaseNotifyWindowIfUnused() {
     delete window;
 }
 
-// The longest prefix of `text` that fits the tip field with its terminator,
-// never ending in the first byte of a double-byte character.
-size_t TipLength(const std::string& text) {
+// The longest prefix of `text` that fits a field of `capacity` bytes with its
+// terminator, never ending in the first byte of a double-byte character.
+size_t FittingLength(const std::string& text, size_t capacity) {
     size_t i = 0;
     while (i < text.size()) {
         size_t step = (IsDBCSLeadByteEx(932, static_cast<BYTE>(text[i])) && i + 1 < text.size()) ? 2 : 1;
-        if (i + step > TipCapacity - 1) break;
+        if (i + step > capacity - 1) break;
         i += step;
     }
     return i;
+}
+
+// Copies what fits of `text` into the field, zero-filled.
+template <size_t N> void CopyField(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), FittingLength(text, N));
 }
 
 } // namespace
@@ -249,9 +255,9 @@ void TTaskTray::UpdateIcon() {
     FData->uID = static_cast<UINT>(FIconID);
     FData->uFlags = NIF_MESSAGE | NIF_ICON | (FTipString.empty() ? 0 : NIF_TIP);
     FData->hIcon = FIcon->Handle();
-    const size_t length = TipLength(FTipString);
+    // Only the first-version field of the tip is handed over.
     std::memset(FData->szTip, 0, sizeof FData->szTip);
-    std::memcpy(FData->szTip, FTipString.data(), length);
+    std::memcpy(FData->szTip, FTipString.data(), FittingLength(FTipString, TipCapacity));
     if (!platform::ShellNotifyIcon(FInTray ? NIM_MODIFY : NIM_ADD, FData.get())) {
         // While the owner's layout is read the program is starting, perhaps
         // before the shell's notification area exists (a start at logon): a
@@ -265,6 +271,22 @@ void TTaskTray::UpdateIcon() {
     }
     FInTray = true;
     FQuietRetry = false;
+}
+
+bool TTaskTray::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!FInTray) return false;
+    // A modify that carries only the notification: the record in the layout
+    // that has its fields (the second version), for the icon the shell holds.
+    NOTIFYICONDATAA balloon{};
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = FData->hWnd;
+    balloon.uID = FData->uID;
+    balloon.uFlags = NIF_INFO;
+    CopyField(balloon.szInfo, text);
+    CopyField(balloon.szInfoTitle, title);
+    balloon.dwInfoFlags = NIIF_INFO;
+    balloon.uTimeout = 10000;  // ignored since Windows Vista: the system decides
+    return platform::ShellNotifyIcon(NIM_MODIFY, &balloon) != FALSE;
 }
 
 void TTaskTray::StartQuietRetry() {
@@ -321,6 +343,17 @@ void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     }
     if (button == mbLeft && FPopupMenuL) FPopupMenuL->Popup(x, y);
     else if (button == mbRight && FPopupMenuR) FPopupMenuR->Popup(x, y);
+}
+
+void TTaskTray::BalloonClick() {
+    TAliveGuard alive(this);
+    // As for a press: a dialog opened from here then closes properly.
+    if (auto* form = dynamic_cast<TCustomForm*>(Owner())) {
+        platform::SetForeground(form->Handle());
+        if (Application) Application->ProcessMessages();
+        if (alive.Gone) return;
+    }
+    if (TNotifyEvent handler = OnBalloonClick) handler(this);
 }
 
 void TTaskTray::MouseMove(int x, int y) {
@@ -392,6 +425,7 @@ void TNotifyWindow::WMTrayNotify(WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDBLCLK: tray->DblClick(mbRight); break;
         case WM_MBUTTONDOWN: tray->MouseDown(mbMiddle, ssMiddle, pt.x, pt.y); break;
         case WM_MBUTTONUP: tray->MouseUp(mbMiddle, ssMiddle, pt.x, pt.y); break;
+        case NIN_BALLOONUSERCLICK: tray->BalloonClick(); break;
         default: break;
         }
     } catch (...) {

@@ -86,6 +86,12 @@ public:
     // is being tried again quietly (until the shell takes the icon).
     bool AddPending() const { return FQuietRetry; }
 
+    // Shows a notification beside the icon (a balloon; a toast on Windows 10
+    // and 11) with `title` (at most 63 bytes) and `text` (at most 255 bytes),
+    // each cut at a character boundary. False when the shell does not hold
+    // the icon or refuses the notification; nothing is raised.
+    bool ShowBalloon(const std::string& title, const std::string& text);
+
     // Brings the shell's copy of the icon up to date, adding it when the shell
     // doesn't hold it yet.
     virtual void UpdateIcon();
@@ -95,6 +101,9 @@ public:
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // The user clicked the notification: the owner form takes the foreground,
+    // then OnBalloonClick runs.
+    virtual void BalloonClick();
 
     void Loaded() override;
 
@@ -102,6 +111,7 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    TNotifyEvent OnBalloonClick;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -139,7 +149,8 @@ public:
     explicit TNotifyWindow(TComponent* owner);
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    // wParam: the icon's identifier; lParam: the mouse message the shell reports.
+    // wParam: the icon's identifier; lParam: the mouse message the shell
+    // reports, or NIN_BALLOONUSERCLICK for a click on the icon's notification.
     void WMTrayNotify(WPARAM wParam, LPARAM lParam);
 
 protected:

@@ -4,6 +4,7 @@
 #include "dialogs/TitleSet.h"
 #include "framework/Dialogs.h"
 #include "framework/Platform.h"
+#include "pad/HelpGuide.h"
 #include "pad/VTform.h"
 #include "resources/EditForm.layout.h"
 #include "vantro_version.h"
@@ -21,6 +22,15 @@ std::string AboutApplicationText() {
 
 TEditForm::TEditForm(TComponent* owner) : TForm(owner, "TEditForm") {
     ReadLayout([this] { ReadEditFormLayout(*this); });
+}
+
+void TEditForm::BringBack() {
+    // The add-target dialog goes last, on top: it was opened from this one.
+    for (TForm* form : {static_cast<TForm*>(this), static_cast<TForm*>(SetTitle)}) {
+        if (!form || !form->Visible()) continue;
+        if (IsIconic(form->Handle())) ShowWindow(form->Handle(), SW_RESTORE);
+        platform::SetForeground(form->Handle());
+    }
 }
 
 void TEditForm::FormShow(TObject*) {
@@ -69,8 +79,7 @@ void TEditForm::ViewVersionClick(TObject*) {
 }
 
 void TEditForm::ViewHelpClick(TObject*) {
-    HWND owner = VTform ? VTform->Handle() : nullptr;
-    platform::WinHelp(owner, Application->HelpFile().c_str(), HELP_CONTEXT, 1);
+    OpenHelp(VTform ? VTform->Handle() : nullptr);
 }
 
 void TEditForm::Opt_allClick(TObject*) {}

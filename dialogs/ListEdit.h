@@ -43,6 +43,11 @@ public:
     TMenuItem* ViewVersion = nullptr;
     TMenuItem* ViewHelp = nullptr;
 
+    // The open dialog went behind other windows (it has no taskbar button):
+    // it comes back to the front, restored if minimized, and so does the
+    // add-target dialog beside it when that is open.
+    void BringBack();
+
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
     void DelBtnClick(TObject* sender);

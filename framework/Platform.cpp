@@ -1,5 +1,6 @@
 #include "framework/Platform.h"
 
+#include <objbase.h>
 #include <string>
 #include <wtsapi32.h>
 
@@ -72,6 +73,16 @@ int ShellAbout(HWND owner, const char* app, const char* other, HICON icon) {
 BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
     if (hooks().winHelp) return hooks().winHelp(owner, helpFile, command, data);
     return ::WinHelpA(owner, helpFile, command, data);
+}
+
+bool ShellOpen(HWND owner, const wchar_t* file) {
+    if (hooks().shellOpen) return hooks().shellOpen(owner, file);
+    // The shell may hand the file to an extension that needs COM on this
+    // thread (the GUI thread, which uses COM for nothing else).
+    static const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    (void)com;
+    // Values above 32 mean success.
+    return reinterpret_cast<INT_PTR>(::ShellExecuteW(owner, L"open", file, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size) {

@@ -59,6 +59,9 @@ struct Hooks {
     // The shell's about box and the help viewer.
     std::function<int(HWND owner, const char* app, const char* other, HICON icon)> shellAbout;
     std::function<BOOL(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)> winHelp;
+    // Opens a file with the program the user has for it (ShellExecuteW
+    // "open"); false when the shell could not.
+    std::function<bool(HWND owner, const wchar_t* file)> shellOpen;
     // The desktop window manager's attributes of a window (DwmGetWindowAttribute).
     std::function<HRESULT(HWND wnd, DWORD attribute, void* value, DWORD size)> dwmGetWindowAttribute;
     // The low-level keyboard hook (SetWindowsHookExA(WH_KEYBOARD_LL) on the
@@ -120,6 +123,9 @@ int ShowMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UIN
 // The shell's about box (ShellAboutA) and the help viewer (WinHelpA).
 int ShellAbout(HWND owner, const char* app, const char* other, HICON icon);
 BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+// ShellExecuteW(owner, "open", file): the user's program for the file, such as
+// the browser for an HTML page. False when the shell reports a failure.
+bool ShellOpen(HWND owner, const wchar_t* file);
 // Adds, modifies or deletes a notification-area icon (Shell_NotifyIconA).
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 // DwmGetWindowAttribute from dwmapi.dll, loaded on first use; E_NOTIMPL where

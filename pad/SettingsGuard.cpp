@@ -48,6 +48,15 @@ std::wstring CodePageRefusesSaveText(const std::wstring& path, unsigned codePage
 
 bool PadCommandsAllowed(bool askingToEnd) { return !askingToEnd; }
 
+bool FirstStartNoticeWanted(ini::FileReadState settingsFile, bool wholeCopyLeft) {
+    return settingsFile == ini::FileReadState::Missing && !wholeCopyLeft;
+}
+
+const char* const FirstStartNoticeTitle = "Vantro Pad が起動しました";
+const char* const FirstStartNoticeText =
+    "ｱｲｺﾝは画面右下の通知領域にあります(見えないときは｢^｣の中).\n"
+    "ｱｲｺﾝかこの通知をｸﾘｯｸすると､各種設定が開きます.";
+
 std::wstring SettingsReadFailedText(const std::wstring& path) {
     return path + ini::WideFrom932(" を読み込めません.\n既定の設定で起動します. "
                                    "設定を変更しない限り, このファイルは書き換えません.");

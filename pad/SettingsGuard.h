@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/WideProfile.h"
+
 namespace vcl {
 
 // How long the pad waits at start for a settings file that another program
@@ -59,6 +61,16 @@ bool SavedWhole(const std::wstring& file);
 bool CodePageKeepsSettings(unsigned codePage);
 // The one message that says so: why nothing is saved, and what to change.
 std::wstring CodePageRefusesSaveText(const std::wstring& path, unsigned codePage);
+
+// Whether a start shows the notification that tells where the program is:
+// only a start that finds no settings file and no whole copy of one left by a
+// save cut short, the user's first (the first exit writes the file). Before
+// it, nothing shows the user that the program runs.
+bool FirstStartNoticeWanted(ini::FileReadState settingsFile, bool wholeCopyLeft);
+// That notification's title and its two lines: where the icon is, and what a
+// press on it (or on the notification) does.
+extern const char* const FirstStartNoticeTitle;
+extern const char* const FirstStartNoticeText;
 
 // The message that the file could not be read (once, at start), and the
 // question after a failed write: "<path> に書き込めません." followed by whether

@@ -9,6 +9,7 @@
 #include "dialogs/ListEdit.h"
 #include "pad/CaptionPlace.h"
 #include "framework/Platform.h"
+#include "pad/HelpGuide.h"
 #include "pad/LatchColors.h"
 #include "pad/PadLayout.h"
 #include "pad/SettingsGuard.h"
@@ -181,6 +182,10 @@ void TVTform::FormCreate(TObject*) {
     FSessionWatch.Start(Handle());
     // Without window events the poll alone follows the foreground.
     FWindowEvents.Start([this] { WindowEvent(); });
+    // A first start shows nothing else: the notification says where the
+    // program is (a new icon may sit behind the overflow button). An icon the
+    // shell has not taken yet gets none.
+    if (FFirstStart) TaskTray1->ShowBalloon(FirstStartNoticeTitle, FirstStartNoticeText);
 }
 
 void TVTform::LoadSettings() {
@@ -191,7 +196,8 @@ void TVTform::LoadSettings() {
     if (FCodePageRefusesSave) PostMessageW(Handle(), WM_SETTINGSUNREAD, kCodePageRefusesSave, 0);
     // A file that another program holds open reads as if it were missing: the
     // pad would start with the defaults and write them over the user's list.
-    FSettingsUnread = !IniG->WaitUntilReadable(kSettingsReadWait);
+    const ini::FileReadState file = ini::WaitUntilReadable(IniG->FullPathW(), kSettingsReadWait);
+    FSettingsUnread = file == ini::FileReadState::Held;
     if (FSettingsUnread) {
         // Run with the defaults, keep that file unless the settings are
         // changed, and say so once.
@@ -209,6 +215,7 @@ void TVTform::LoadSettings() {
     TIniGT* source = IniG;
     std::unique_ptr<TIniGT> leftCopy;
     const std::wstring copy = ini::WholeCopyLeft(IniG->FullPathW(), &SavedWhole);
+    FFirstStart = FirstStartNoticeWanted(file, !copy.empty());
     if (!copy.empty()) {
         leftCopy = std::make_unique<TIniGT>(nullptr);
         leftCopy->SetFileNameW(copy);
@@ -364,6 +371,7 @@ LRESULT TVTform::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PADHANDOVER:
         // Another start of the program for this settings file: it ended, and
         // the user meets this pad's settings dialog instead.
+    case WM_OPENSETTINGS:
         SetMenu();
         return 0;
     case WM_SYSCOLORCHANGE:
@@ -524,6 +532,11 @@ void TVTform::FormMouseDown(TObject* sender, TMouseButton button, TShiftState, i
     // on the release: opening the settings dialog on the press as well would
     // hold the menu back until the dialog closed, over a hidden pad.
     const bool menuPress = button == mbRight && sender == NameLabel && NameLabel->PopupMenu();
+    // An open settings dialog that went behind other windows comes back.
+    if (EditForm && EditForm->Visible()) {
+        EditForm->BringBack();
+        return;
+    }
     // A press on an unavailable latch does nothing (the button lets it through to the panel).
     if (PressOnBlockedLatch(sender, x, y)) {
         platform::SetForeground(TargetWnd);
@@ -533,7 +546,19 @@ void TVTform::FormMouseDown(TObject* sender, TMouseButton button, TShiftState, i
     platform::SetForeground(TargetWnd);
 }
 
-void TVTform::TaskTray1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { SetMenu(); }
+void TVTform::TaskTray1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { OpenSettingsSoon(); }
+
+void TVTform::TaskTray1BalloonClick(TObject*) { OpenSettingsSoon(); }
+
+void TVTform::OpenSettingsSoon() {
+    // Not from inside the tray's callback: the tray drops every press that
+    // arrives while one is handled, the dialog's whole modal loop included, and
+    // a later press must reach the pad to bring the dialog back. The press gave
+    // the program the right to come to the front, which lasts until the next
+    // input. A press while the question about the file is open does nothing,
+    // also once the question is gone.
+    if (PadCommandsAllowed(FAskingToEnd)) PostMessageW(Handle(), WM_OPENSETTINGS, 0, 0);
+}
 
 void TVTform::TakeDialogList() {
     if (Targets) Targets->Assign(EditForm->TargetEditList->Items().ToStringList());
@@ -559,7 +584,12 @@ TModalResult TVTform::RunSettingsDialog() {
 void TVTform::SetMenu() {
     // Nothing to edit once the close has freed the list (a tray click queued
     // behind the close).
-    if (!EditForm || EditForm->Visible() || !Targets || !PadCommandsAllowed(FAskingToEnd)) return;
+    if (!EditForm || !Targets || !PadCommandsAllowed(FAskingToEnd)) return;
+    // Open already: it comes back to the front, with the add-target dialog.
+    if (EditForm->Visible()) {
+        EditForm->BringBack();
+        return;
+    }
     const TModalResult result = RunSettingsDialog();
     // The dialog's quit item may have ended the program meanwhile.
     if (!Targets) return;
@@ -631,7 +661,7 @@ void TVTform::KVersion1Click(TObject*) {
 
 void TVTform::Help1Click(TObject*) {
     if (!PadCommandsAllowed(FAskingToEnd)) return;
-    platform::WinHelp(Handle(), Application->HelpFile().c_str(), HELP_CONTEXT, 1);
+    OpenHelp(Handle());
     Timer1->SetEnabled(true);
 }
 

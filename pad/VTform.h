@@ -127,7 +127,12 @@ public:
     // Commands.
     void FormMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void TaskTray1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
-    // Opens the settings dialog and takes back its results.
+    // A click on the first start's notification: as a press on the icon.
+    void TaskTray1BalloonClick(TObject* sender);
+    // Opens the settings dialog (or brings it back) from the message loop.
+    void OpenSettingsSoon();
+    // Opens the settings dialog and takes back its results. While it is open,
+    // brings it (and the add-target dialog beside it) back to the front.
     void SetMenu();
     // The context menu's items.
     void AddTargetClick(TObject* sender);
@@ -176,6 +181,8 @@ private:
     // The settings file was there at start but could not be read; the
     // settings the pad started with instead.
     bool FSettingsUnread = false;
+    // There was no settings file at start: the user's first start.
+    bool FFirstStart = false;
     PadSettingsValues FStartSettings;
     // The process's code page would change the program's texts in the file:
     // nothing is ever saved.
@@ -204,6 +211,8 @@ extern TVTform* VTform;
 
 // The message the pad's keyboard watch posts to the pad.
 constexpr UINT WM_KEYWATCH = WM_APP + 0x180;
+// Posted by the pad to itself for a press on the tray icon or its notification.
+constexpr UINT WM_OPENSETTINGS = WM_APP + 0x1A0;
 
 // Removes the keyboard watch, then sends key-ups for Shift and Ctrl straight to
 // the system. Used on the ways out of the program that bypass the pad's own

@@ -114,6 +114,7 @@ inline void ReadVTformLayout(TVTform& f) {
     f.TaskTray1->SetIconID(1);
     f.TaskTray1->SetRegistered(true);
     f.TaskTray1->OnMouseDown = std::bind(&TVTform::TaskTray1MouseDown, &f, _1, _2, _3, _4, _5);
+    f.TaskTray1->OnBalloonClick = std::bind(&TVTform::TaskTray1BalloonClick, &f, _1);
 
     f.IniG = new TIniGT(&f);
     f.IniG->SetName("IniG");

@@ -17,6 +17,9 @@
 #include "dialogs/TitleSet.h"
 #include "framework/Dialogs.h"
 #include "pad/VTform.h"
+#include "settings/IniRules.h"
+#include "settings/WideProfile.h"
+#include "tests/support/blackbox.h"
 #include "tests/support/dialogkit.h"
 #include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
@@ -64,6 +67,7 @@ protected:
     void TearDown() override {
         platform::hooks().shellAbout = nullptr;
         platform::hooks().winHelp = nullptr;
+        platform::hooks().shellOpen = nullptr;
         delete VTform;
         VTform = nullptr;
         DestroyDialogs();
@@ -237,11 +241,20 @@ TEST_F(SettingsDialog, VersionAndHelpItems) {
         calls.push_back(std::string(file) + "|" + std::to_string(command) + "|" + std::to_string(data));
         return TRUE;
     };
+    // Help without a help file beside the program opens the guide instead
+    // (the pad's own Help shows that); here there is one.
+    platform::hooks().shellOpen = [&](HWND, const wchar_t*) {
+        calls.push_back("guide");
+        return true;
+    };
+    const std::wstring helpFile = ini::DirectoryPart(ini::ModuleFileName()) + L"Vantro.HLP";
+    ASSERT_TRUE(testkit::WriteFileBytes(testkit::Narrow(helpFile), "?_"));
     OpenSettings(kThree, false, false, [] {
         testkit::ClickAt(MenuPoint(EditForm, 1));
         testkit::ClickAt(MenuPoint(EditForm, 2));
         EXPECT_EQ(EditForm->ModalResult(), mrNone);
     });
+    DeleteFileW(helpFile.c_str());
     // Two lines joined by a lone carriage return.
     const std::string notice = "ﾀｰｹﾞｯﾄﾘｽﾄとｵﾌﾟｼｮﾝの設定\rSHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ";
     EXPECT_EQ(calls, (Strings{"Vantro Pad for Windows95 - Vantro  Ver 2.1#Windows & Vantro|" + notice,

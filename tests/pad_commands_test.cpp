@@ -2,15 +2,19 @@
 // box and help, and the settings exchange with the dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "dialogs/ListEdit.h"
 #include "dialogs/TitleSet.h"
+#include "pad/SingleInstance.h"
 #include "pad/StartWithWindows.h"
 #include "pad/VTform.h"
+#include "settings/IniRules.h"
 #include "settings/WideProfile.h"
+#include "tests/support/blackbox.h"
 #include "tests/support/dialogkit.h"
 #include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
@@ -125,6 +129,7 @@ TEST_F(PadCommands, TheListItemTakesOnlyTheList) {
 TEST_F(PadCommands, NothingOpensOnceTheCloseHasFreedTheList) {
     pad->Targets.reset();
     pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, 0, 0, 0);
+    testkit::Pump();
     pad->AddTargetClick(pad->AddTarget);
     EXPECT_FALSE(EditForm->Visible());
 }
@@ -183,20 +188,104 @@ TEST_F(PadCommands, AboutBoxAndHelp) {
             helps.push_back(std::string(file) + "," + std::to_string(command) + "," + std::to_string(data));
             return TRUE;
         });
+    std::vector<std::wstring> opened;
+    bool browserThere = true;
+    auto openHook = testkit::MakeScopedHook(platform::hooks().shellOpen, [&](HWND, const wchar_t* file) {
+        opened.push_back(file);
+        return browserThere;
+    });
     // Each turns the poll on again.
     ASSERT_FALSE(pad->Timer1->Enabled());
     pad->KVersion1Click(pad->Version1);
     EXPECT_TRUE(pad->Timer1->Enabled());
-    pad->Timer1->SetEnabled(false);
-    pad->Help1Click(pad->Help1);
-
     ASSERT_EQ(abouts.size(), 1u);
     EXPECT_EQ(abouts[0].owner, pad->Handle());
     EXPECT_EQ(abouts[0].app, "Vantro Pad for Windows95 - Vantro  Ver 2.1#Windows & Vantro");
     EXPECT_EQ(abouts[0].other, "SHIFT/CTRL ﾗｯﾁﾊﾟｯﾄﾞ\r(C) 2026 Vantro Pad developers");
     EXPECT_NE(abouts[0].icon, nullptr);
-    EXPECT_EQ(helps, std::vector<std::string>{"Vantro.HLP,1,1"}); // HELP_CONTEXT is 1
+
+    // No help file beside the program: the guide beside it, in the browser.
+    const std::wstring folder = ini::DirectoryPart(ini::ModuleFileName());
+    const std::wstring guide = folder + L"README.ja.html";
+    pad->Timer1->SetEnabled(false);
+    pad->Help1Click(pad->Help1);
     EXPECT_TRUE(pad->Timer1->Enabled());
+    EXPECT_TRUE(helps.empty());
+    EXPECT_EQ(opened, std::vector<std::wstring>{guide});
+    // Even that fails: a message box says where the guide is.
+    browserThere = false;
+    {
+        testkit::MessageBoxRecorder boxes;
+        pad->Help1Click(pad->Help1);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_NE(boxes.boxes[0].text.find(testkit::Narrow(guide)), std::string::npos);
+    }
+    // With a help file beside the program, the help viewer opens it at context 1, as always.
+    const std::wstring helpFile = folder + L"Vantro.HLP";
+    ASSERT_TRUE(testkit::WriteFileBytes(testkit::Narrow(helpFile), "?_"));
+    opened.clear();
+    pad->Help1Click(pad->Help1);
+    DeleteFileW(helpFile.c_str());
+    EXPECT_EQ(helps, std::vector<std::string>{"Vantro.HLP,1,1"}); // HELP_CONTEXT is 1
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(PadCommands, EveryWayBackBringsTheOpenDialogsToTheFront) {
+    Window other("無題 - メモ帳");
+    std::vector<HWND> raised;
+    auto foreground = testkit::MakeScopedHook(platform::hooks().setForegroundWindow, [&](HWND wnd) {
+        raised.push_back(wnd);
+        return ::SetForegroundWindow(wnd);
+    });
+    const auto trayPress = [&](LPARAM what) {
+        return [this, what] { PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, pad->TaskTray1->IconID(), what); };
+    };
+    struct Way {
+        const char* name;
+        std::function<void()> press;
+        bool minimized;
+    };
+    const std::vector<Way> ways{
+        {"the tray icon", trayPress(WM_LBUTTONDOWN), false},
+        {"the notification", trayPress(NIN_BALLOONUSERCLICK), true},
+        {"the pad", [this] { pad->FormMouseDown(pad->VTpanel, mbLeft, 0, 1, 1); }, false},
+        {"the name label", [this] { pad->FormMouseDown(pad->NameLabel, mbLeft, 0, 1, 1); }, true},
+        {"a second start", [this] { PostMessageW(pad->Handle(), WM_PADHANDOVER, 0, 0); }, false},
+    };
+    // Brought back: the seam was asked for `wnd`, which is restored and in front.
+    const auto back = [&](HWND wnd) {
+        return testkit::WaitFor(
+            [&] {
+                return std::find(raised.begin(), raised.end(), wnd) != raised.end() && !IsIconic(wnd) &&
+                       GetForegroundWindow() == wnd;
+            },
+            "\"" + testkit::Title(wnd) + "\" brought back", testkit::Foreground);
+    };
+    bool done = false;
+    WhenOpen([&] {
+        for (const Way& way : ways) {
+            SCOPED_TRACE(way.name);
+            EXPECT_TRUE(other.Activate());
+            if (way.minimized) ShowWindow(EditForm->Handle(), SW_MINIMIZE);
+            raised.clear();
+            way.press();
+            EXPECT_TRUE(back(EditForm->Handle()));
+        }
+        // With the add-target dialog beside it, both come back, that one on top.
+        dialogkit::OpenAddTargetBeside();
+        EXPECT_TRUE(other.Activate());
+        ShowWindow(SetTitle->Handle(), SW_MINIMIZE);
+        raised.clear();
+        trayPress(WM_LBUTTONDOWN)();
+        EXPECT_TRUE(back(SetTitle->Handle()));
+        EXPECT_NE(std::find(raised.begin(), raised.end(), EditForm->Handle()), raised.end());
+        EXPECT_TRUE(pad->Timer1->Enabled() == false);
+        EditForm->SetModalResult(mrCancel);
+        done = true;
+    });
+    // The dialog opens from a press on the tray icon, as the user opens it.
+    trayPress(WM_LBUTTONDOWN)();
+    EXPECT_TRUE(testkit::WaitFor([&] { return done && !EditForm->Visible(); }, "the dialog opened and closed"));
 }
 
 TEST_F(PadCommands, ThePollIsOffWhileTheDialogIsOpenAndATargetActivatedMeanwhileIsNotDocked) {

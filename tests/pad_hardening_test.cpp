@@ -91,6 +91,7 @@ TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
                          [] { EditForm->SetModalResult(mrCancel); }, "the settings dialog",
                          [] { if (EditForm->IsModal()) EditForm->SetModalResult(mrCancel); });
     pad->TaskTray1MouseDown(pad->TaskTray1, mbLeft, ssLeft, 0, 0);
+    testkit::Pump();  // the dialog opens from the message loop
     EXPECT_FALSE(EditForm->Visible());
     EXPECT_TRUE(IsWindowVisible(pad->Handle()));
     EXPECT_EQ(width(), 0);
@@ -153,9 +154,10 @@ TEST_F(PadHardening, WhileTheExitQuestionIsOpenThePadsCommandsDoNothing) {
         ++abouts;
         return 1;
     });
-    auto help = testkit::MakeScopedHook(platform::hooks().winHelp, [&](HWND, const char*, UINT, ULONG_PTR) {
+    // Help opens the guide (no help file beside the test program).
+    auto help = testkit::MakeScopedHook(platform::hooks().shellOpen, [&](HWND, const wchar_t*) {
         ++helps;
-        return TRUE;
+        return true;
     });
     // The tray icon, the context menu's dialog items, and a second start of the program.
     auto everyCommand = [&] {
@@ -183,8 +185,10 @@ TEST_F(PadHardening, WhileTheExitQuestionIsOpenThePadsCommandsDoNothing) {
     EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(abouts, 0);
     EXPECT_EQ(helps, 0);
-    // Once the question is answered, the same commands work again.
+    // Once the question is answered, the same commands work again (the
+    // tray's from the message loop).
     everyCommand();
+    testkit::Pump();
     EXPECT_EQ(dialogs, 3);
     EXPECT_EQ(abouts, 1);
     EXPECT_EQ(helps, 1);

@@ -71,6 +71,42 @@ TEST_F(PadSettings, AFailedSaveKeepsThePadAndALaterCloseSaves) {
               "[Target]\r\nAll=0\r\nList.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n");
 }
 
+TEST_F(PadSettings, OnlyAStartWithoutASettingsFileShowsTheNotification) {
+    struct Info {
+        DWORD size;
+        UINT id, flags;
+        std::string title, text;
+    };
+    std::vector<Info> notices;
+    UINT iconID = 0;
+    auto shell = testkit::MakeScopedHook(platform::hooks().shellNotifyIcon, [&](DWORD m, NOTIFYICONDATAA* d) {
+        if (m == NIM_ADD) iconID = d->uID;
+        if (m == NIM_MODIFY && (d->uFlags & NIF_INFO))
+            notices.push_back(Info{d->cbSize, d->uID, d->uFlags, d->szInfoTitle, d->szInfo});
+        return TRUE;
+    });
+    // The start is over once the pad is created: a notification would have been asked for.
+    Create();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].size, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+    EXPECT_EQ(notices[0].id, iconID);
+    EXPECT_EQ(notices[0].flags, static_cast<UINT>(NIF_INFO)); // the icon and its tip stay as they are
+    EXPECT_NE(notices[0].title.find("Vantro Pad"), std::string::npos);
+    // Where the icon is and what a press on it does, in two lines.
+    EXPECT_NE(notices[0].text.find("通知領域"), std::string::npos);
+    EXPECT_NE(notices[0].text.find("各種設定"), std::string::npos);
+    EXPECT_NE(notices[0].text.find('\n'), std::string::npos);
+    // Nothing else shows at start.
+    EXPECT_FALSE(IsWindowVisible(pad->Handle()) && pad->Width() > 0);
+    delete pad;
+    pad = nullptr;
+
+    notices.clear();
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Target]\r\nAll=0\r\n"));
+    Create();
+    EXPECT_TRUE(notices.empty());
+}
+
 TEST_F(PadSettings, TheSessionEndSavesOnEveryNotice) {
     Create();
     pad->OptAll = true;

@@ -20,11 +20,22 @@ using Strings = std::vector<std::string>;
 namespace {
 
 // Stands in for the shell: notes each request as "op id flags tip" (and checks
-// the fields an add fixes), accepting it unless `refuse` says no.
+// the fields an add fixes), a notification as "info id flags title|text" (in
+// the record of the second version, which has those fields), accepting it
+// unless `refuse` says no.
 class FakeShell {
 public:
     FakeShell() {
         platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
+            if (d->uFlags & NIF_INFO) {
+                EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), d->cbSize);
+                EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), m);
+                EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
+                requests.push_back("info " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
+                                   std::string(d->szInfoTitle, strnlen(d->szInfoTitle, 64)) + "|" +
+                                   std::string(d->szInfo, strnlen(d->szInfo, 256)));
+                return (refuse && refuse(m)) ? FALSE : TRUE;
+            }
             EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), d->cbSize);
             EXPECT_EQ(1126u, d->uCallbackMessage); // WM_USER + 102
             EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
@@ -153,6 +164,22 @@ TEST_F(Tray, LongTipIsCutWithoutSplittingACharacter) {
     EXPECT_EQ(std::string(70, 'z'), t->TipString());
 }
 
+TEST_F(Tray, ANotificationGoesToTheShownIconAloneWithItsTextsCutWhole) {
+    ASSERT_EQ(932u, GetACP());
+    auto* t = NewTray(false);
+    EXPECT_FALSE(t->ShowBalloon("title", "text")); // not in the tray: nothing asked
+    t->SetRegistered(true);
+    // Title and text fill their fields (63 and 255 bytes) but never split a character.
+    EXPECT_TRUE(t->ShowBalloon(std::string(62, 't') + "あ", std::string(254, 'x') + "あ"));
+    shell.refuse = [](DWORD) { return true; };
+    EXPECT_FALSE(t->ShowBalloon("Vantro Pad", "ｱｲｺﾝ"));
+    EXPECT_EQ((Strings{"add 1 7 Vantro Pad", "info 1 16 " + std::string(62, 't') + "|" + std::string(254, 'x'),
+                       "info 1 16 Vantro Pad|ｱｲｺﾝ"}),
+              shell.requests);
+    // A refused notification is no error: the icon stays as it was.
+    EXPECT_TRUE(t->InTray());
+}
+
 TEST_F(Tray, RefusalsRaiseAndLeaveTheStateForTheNextTry) {
     shell.refuse = [](DWORD m) { return m == NIM_ADD; };
     TTaskTray* t = nullptr;
@@ -220,16 +247,21 @@ TEST_F(Tray, OneMenuForBothButtonsIsClearedFromBoth) {
 }
 
 TEST_F(Tray, CallbacksBecomeEventsWithTheCursorAndTheButtonFlagOnly) {
-    LogEvents(NewTray(true));
+    TTaskTray* t = NewTray(true);
+    LogEvents(t);
+    t->OnBalloonClick = [this, t](TObject* sender) { log.push_back(sender == t ? "balloon" : "balloon?"); };
     NewTray(true);
     SetCursorPos(123, 45);
     for (LPARAM m = WM_MOUSEMOVE; m <= WM_MBUTTONDBLCLK; ++m) Notify(1, m);
     Notify(1, WM_USER);
+    // A click on the icon's notification: the owner comes to the front first, as for a press.
+    Notify(1, NIN_BALLOONUSERCLICK);
+    Notify(2, NIN_BALLOONUSERCLICK); // no handler
     Notify(2, WM_LBUTTONDOWN);  // another component, without handlers
     Notify(77, WM_LBUTTONDOWN); // nobody's
     EXPECT_EQ((Strings{"move 0 0 123,45", "foreground", "down 0 8 123,45", "up 0 8 123,45", "dbl 0 1 0,0",
                        "foreground", "down 1 16 123,45", "up 1 16 123,45", "dbl 1 1 0,0", "foreground",
-                       "down 2 32 123,45", "up 2 32 123,45", "foreground"}),
+                       "down 2 32 123,45", "up 2 32 123,45", "foreground", "balloon", "foreground", "foreground"}),
               log);
 }
 
