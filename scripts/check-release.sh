@@ -10,10 +10,14 @@
 #  - the release job runs only on a tag "v...", after the other two, builds
 #    the package with README's configure and package commands and attaches
 #    the zip itself to a release (with the right to write one);
+#  - the Windows and the release job install exactly the MSYS2 packages of
+#    README's `pacman -S` command (the converter of the guide page among them);
 #  - with a build folder: its package target makes vantro-<version>-win64.zip
-#    holding vantro.exe, README.ja.md, README.md and LICENSE (in one folder
-#    named like the zip), and `cmake --install` puts the same four files, and
-#    nothing else, in a folder.
+#    holding vantro.exe, README.ja.md, README.md, LICENSE, the guide page
+#    README.ja.html and the pictures it shows in docs/ (in one folder named
+#    like the zip), and `cmake --install` puts the same files, and nothing
+#    else, in a folder; the page is the guide in Japanese, with its tables and
+#    every picture it shows beside it.
 #
 #   scripts/check-release.sh [BUILD_DIR]      (scripts/test.sh passes build/mingw)
 #
@@ -83,9 +87,12 @@ if len(release) != 1:
 # a trailing "# comment"; and those of the "Building on Windows" section.
 with open(root + "/README.md", encoding="utf-8") as f:
     readme = f.read().splitlines()
-documented, windows_section, quick_start = set(), [], []
+documented, windows_section, quick_start, pacman = set(), [], [], []
 section = ""
 for line in readme:
+    if section == "Building on Windows":
+        for m in re.finditer(r"`pacman -S ([^`]+)`", line):
+            pacman.append(m.group(1).split())
     if line.startswith("## "):
         section = line[3:].strip()
     elif line.startswith("    ") and line.strip():
@@ -145,6 +152,19 @@ if isinstance(push, dict) and "push" in push and isinstance(push["push"], dict) 
 if linux and "scripts/test.sh" not in commands(linux[0]):
     errors.append("the Linux job does not run scripts/test.sh")
 
+# The MSYS2 packages: those README's pacman command installs, in each job that
+# sets up MSYS2.
+if len(pacman) != 1:
+    errors.append(f"README's \"Building on Windows\" does not hold one `pacman -S ...` command: {pacman}")
+else:
+    for name, job in jobs.items():
+        for step in job.get("steps") or []:
+            if isinstance(step, dict) and str(step.get("uses", "")).startswith("msys2/setup-msys2@"):
+                installed = str((step.get("with") or {}).get("install", "")).split()
+                if sorted(installed) != sorted(pacman[0]):
+                    errors.append(f"job {name} installs the MSYS2 packages {installed}, "
+                                  f"README's pacman command {pacman[0]}")
+
 if errors:
     for e in errors:
         print("check-release: " + e, file=sys.stderr)
@@ -167,12 +187,17 @@ stage="$build/check-release"
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage/install" >/dev/null
 
-"$python" - "$zip" "$name" "$stage/install" <<'EOF'
-import os, sys, zipfile
+"$python" - "$zip" "$name" "$stage/install" "$root/README.ja.md" <<'EOF'
+import os, re, sys, zipfile
 
-zip_path, name, install_dir = sys.argv[1:]
-expected = ["LICENSE", "README.ja.md", "README.md", "vantro.exe"]
+zip_path, name, install_dir, guide_source = sys.argv[1:]
+# The guide's pictures: those README.ja.md shows.
+with open(guide_source, encoding="utf-8") as f:
+    pictures = sorted(set(re.findall(r"\]\((docs/[^)\s]+\.png)\)", f.read())))
+expected = sorted(["LICENSE", "README.ja.md", "README.md", "README.ja.html", "vantro.exe"] + pictures)
 errors = []
+if not pictures:
+    errors.append(f"{guide_source} shows no pictures from docs/")
 
 if not os.path.isfile(zip_path):
     sys.exit(f"check-release: the package target made no {zip_path}")
@@ -182,10 +207,24 @@ want = sorted(f"{name}/{f}" for f in expected)
 if files != want:
     errors.append(f"{os.path.basename(zip_path)} holds {files}, expected {want}")
 
-installed = sorted(os.path.relpath(os.path.join(d, f), install_dir)
+installed = sorted(os.path.relpath(os.path.join(d, f), install_dir).replace(os.sep, "/")
                    for d, _, fs in os.walk(install_dir) for f in fs)
 if installed != sorted(expected):
     errors.append(f"cmake --install put {installed}, expected {sorted(expected)}")
+
+# The page: the Japanese guide, its tables rendered, and every picture it
+# shows is one the package holds beside it.
+page_path = os.path.join(install_dir, "README.ja.html")
+if os.path.isfile(page_path):
+    with open(page_path, encoding="utf-8") as f:
+        page = f.read()
+    if '<html lang="ja">' not in page or '<meta charset="utf-8">' not in page:
+        errors.append("README.ja.html is not a page in Japanese in UTF-8")
+    if "<h1>Vantro Pad 利用ガイド</h1>" not in page or "<table>" not in page:
+        errors.append("README.ja.html does not hold the guide with its tables")
+    shown = sorted(set(re.findall(r'<img [^>]*src="([^"]+)"', page)))
+    if shown != pictures:
+        errors.append(f"README.ja.html shows {shown}, the package holds {pictures}")
 
 if errors:
     for e in errors:

@@ -14,6 +14,8 @@ PACKAGES=(
   locales fonts-ipafont-gothic fonts-liberation fonts-wine
   # scripts/check-release.sh reads the CI workflow with PyYAML.
   python3 python3-yaml
+  # The build makes the guide page from README.ja.md with Python-Markdown.
+  python3-markdown
   # X extensions Wine's display driver uses (rendering, pointer, screens);
   # listed because --no-install-recommends would leave them out.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1
