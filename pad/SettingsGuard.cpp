@@ -54,8 +54,8 @@ bool FirstStartNoticeWanted(ini::FileReadState settingsFile, bool wholeCopyLeft)
 
 const char* const FirstStartNoticeTitle = "Vantro Pad が起動しました";
 const char* const FirstStartNoticeText =
-    "ｱｲｺﾝは画面右下の通知領域にあります(見えないときは｢^｣の中).\n"
-    "ｱｲｺﾝかこの通知をｸﾘｯｸすると､各種設定が開きます.";
+    "ｱｲｺﾝは画面右下の通知領域か､その｢^｣の中です.\n"
+    "ｱｲｺﾝかこの通知をｸﾘｯｸすると各種設定が開きます.";
 
 std::wstring SettingsReadFailedText(const std::wstring& path) {
     return path + ini::WideFrom932(" を読み込めません.\n既定の設定で起動します. "
