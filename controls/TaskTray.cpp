@@ -326,17 +326,21 @@ void TTaskTray::DblClick(TMouseButton button) {
     if (TButtonDblClick handler = OnDblClick) handler(this, button);
 }
 
-void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    // The pending messages and the handler may destroy this component (its
-    // owner closed, say): nothing of it is touched once it is gone.
-    TAliveGuard alive(this);
+bool TTaskTray::OwnerToFront(const TAliveGuard& alive) {
     // The owner form takes the foreground first, so that a menu or dialog
     // opened from here closes properly when the user clicks elsewhere.
     if (auto* form = dynamic_cast<TCustomForm*>(Owner())) {
         platform::SetForeground(form->Handle());
         if (Application) Application->ProcessMessages();
-        if (alive.Gone) return;
     }
+    return !alive.Gone;
+}
+
+void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    // The pending messages and the handler may destroy this component (its
+    // owner closed, say): nothing of it is touched once it is gone.
+    TAliveGuard alive(this);
+    if (!OwnerToFront(alive)) return;
     if (TMouseEvent handler = OnMouseDown) {
         handler(this, button, shift, x, y);
         if (alive.Gone) return;
@@ -347,12 +351,7 @@ void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TTaskTray::BalloonClick() {
     TAliveGuard alive(this);
-    // As for a press: a dialog opened from here then closes properly.
-    if (auto* form = dynamic_cast<TCustomForm*>(Owner())) {
-        platform::SetForeground(form->Handle());
-        if (Application) Application->ProcessMessages();
-        if (alive.Gone) return;
-    }
+    if (!OwnerToFront(alive)) return;
     if (TNotifyEvent handler = OnBalloonClick) handler(this);
 }
 

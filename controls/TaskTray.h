@@ -122,6 +122,9 @@ private:
 
     // Marks the icon for quiet retries and starts them.
     void StartQuietRetry();
+    // Brings the owner form to the front and handles the pending messages;
+    // false when this component was destroyed meanwhile.
+    bool OwnerToFront(const TAliveGuard& alive);
 
     std::string FTipString;
     std::unique_ptr<TIconImage> FIcon;
