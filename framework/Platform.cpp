@@ -78,9 +78,12 @@ BOOL WinHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
 bool ShellOpen(HWND owner, const wchar_t* file) {
     if (hooks().shellOpen) return hooks().shellOpen(owner, file);
     // The shell may hand the file to an extension that needs COM on this
-    // thread (the GUI thread, which uses COM for nothing else).
-    static const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    (void)com;
+    // thread (the GUI thread, which uses COM for nothing else). Initialised
+    // once it stays so; a later call only counts up. Looked up at run time:
+    // the program imports nothing from ole32.dll for this one call.
+    using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
+    if (const auto init = SystemProc<CoInitializeExFn>("ole32.dll", "CoInitializeEx"))
+        init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // Values above 32 mean success.
     return reinterpret_cast<INT_PTR>(::ShellExecuteW(owner, L"open", file, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }

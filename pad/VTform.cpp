@@ -77,7 +77,8 @@ void InstallKeyReleaseOnExit() {
     if (installed) return;
     installed = true;
     gPreviousFilter = SetUnhandledExceptionFilter(&ReleaseKeysOnCrash);
-    std::set_terminate(&ReleaseKeysOnTerminate);
+    // The terminate handler needs no installing: the runtime's default is
+    // the program's own (below).
     std::signal(SIGABRT, &ReleaseKeysOnAbort);
 }
 
