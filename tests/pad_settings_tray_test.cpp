@@ -105,6 +105,18 @@ TEST_F(PadSettings, OnlyAStartWithoutASettingsFileShowsTheNotification) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Target]\r\nAll=0\r\n"));
     Create();
     EXPECT_TRUE(notices.empty());
+    delete pad;
+    pad = nullptr;
+    // Nor does one whose settings come from the whole copy a cut-short save left.
+    DeleteFileA(PadIni().c_str());
+    const std::string copy = PadIni() + ".new";
+    ASSERT_TRUE(testkit::WriteFileBytes(copy, "[Target]\r\nAll=1\r\n[Pad]\r\nNoBoth=0\r\n"));
+    Create();
+    EXPECT_TRUE(pad->OptAll);
+    EXPECT_TRUE(notices.empty());
+    delete pad;
+    pad = nullptr;
+    DeleteFileA(copy.c_str());
 }
 
 TEST_F(PadSettings, TheSessionEndSavesOnEveryNotice) {
