@@ -293,8 +293,10 @@ void TTaskTray::StartQuietRetry() {
     FQuietRetry = true;
     TrayState& s = State();
     if (s.retrying || !s.window) return;
-    s.retrying = SetTimer(s.window->Handle(), RetryTimerID, TrayRetryIntervalMs, nullptr) != 0;
-    s.retryStart = GetTickCount();
+    const unsigned interval = platform::hooks().trayRetryInterval;
+    s.retrying =
+        SetTimer(s.window->Handle(), RetryTimerID, interval ? interval : TrayRetryIntervalMs, nullptr) != 0;
+    s.retryStart = static_cast<DWORD>(platform::TickCount());
 }
 
 void TTaskTray::DeleteIcon() {
@@ -474,7 +476,7 @@ void TNotifyWindow::ShellRestarted() {
 void TNotifyWindow::RetryPendingAdds() {
     TrayState& s = State();
     bool pending = false;
-    if (TrayRetryDue(GetTickCount() - s.retryStart)) {
+    if (TrayRetryDue(static_cast<DWORD>(platform::TickCount()) - s.retryStart)) {
         std::vector<TTaskTray*> trays;
         for (const auto& e : s.ids) trays.push_back(e.Tray);
         for (TTaskTray* tray : trays) {

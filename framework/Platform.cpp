@@ -21,6 +21,16 @@ Hooks& hooks() {
     return h;
 }
 
+ULONGLONG TickCount() {
+    if (hooks().tickCount) return hooks().tickCount();
+    return ::GetTickCount64();
+}
+
+int SystemMetric(int index) {
+    if (hooks().systemMetric) return hooks().systemMetric(index);
+    return ::GetSystemMetrics(index);
+}
+
 UINT SendKey(WORD vk, DWORD flags) {
     if (hooks().sendKey) return hooks().sendKey(vk, flags);
     return SendKeyToSystem(vk, flags);

@@ -104,10 +104,27 @@ struct Hooks {
     std::function<HANDLE(const wchar_t* name, DWORD* error)> createMutex;
     // The process's ANSI code page (GetACP).
     std::function<UINT()> codePage;
+    // A system metric (GetSystemMetrics), where a test stands in for a
+    // system that reports another one (Wine reports no padded border).
+    std::function<int(int index)> systemMetric;
+    // The clock the program's waits and pauses are measured with
+    // (GetTickCount64): the wait for a settings file another program holds,
+    // the pause before a slow window is asked for its caption again, the
+    // period of the tray icon's quiet retries. A test moves time on instead
+    // of waiting for it.
+    std::function<ULONGLONG()> tickCount;
+    // The interval of the tray icon's quiet retries (a timer), in
+    // milliseconds, where a test sets a shorter one; 0 keeps the program's own.
+    unsigned trayRetryInterval = 0;
 };
 
 // The installed hooks; an empty hook means the real call.
 Hooks& hooks();
+
+// Milliseconds since the system started (GetTickCount64), or the test's clock.
+ULONGLONG TickCount();
+// GetSystemMetrics, or the test's stand-in.
+int SystemMetric(int index);
 
 // One key event for `vk` (KEYEVENTF_KEYUP in `flags` for a release), sent with
 // SendInput and marked kPadKeyMark. Returns the number of events the system

@@ -113,7 +113,7 @@ CaptionMetrics ClassicCaptionMetrics(int frameWidth, int frameHeight, int button
     // border separately as SM_CXPADDEDBORDER; an older subsystem version gets
     // it folded into SM_CXFRAME. Adding it here gives the same frame under both
     // (and nothing where the system reports no padded border, as Wine does).
-    static const int padded = std::max(GetSystemMetrics(SM_CXPADDEDBORDER), 0);
+    const int padded = std::max(platform::SystemMetric(SM_CXPADDEDBORDER), 0);
     CaptionMetrics m;
     m.frameWidth = frameWidth + padded;
     m.frameHeight = frameHeight + padded;
@@ -203,7 +203,7 @@ void CaptionCache::Placed(HWND wnd, const RECT& window, CaptionAnswer answer, co
 
 bool PlaceOnCaption(CaptionCache& cache, HWND target, const RECT& window, const CaptionMetrics& metrics,
                     int padWidth, int padHeight, PadPlace& place) {
-    const CaptionCache::Step step = cache.Next(target, window, GetTickCount());
+    const CaptionCache::Step step = cache.Next(target, window, static_cast<DWORD>(platform::TickCount()));
     if (step == CaptionCache::Step::Keep) return false;
     // A retry for the same window and rectangle moves the pad only when the
     // answer puts it elsewhere.
@@ -212,7 +212,7 @@ bool PlaceOnCaption(CaptionCache& cache, HWND target, const RECT& window, const 
     CaptionAnswer answer;
     const CaptionReport report = AskCaption(target, step == CaptionCache::Step::Ask, answer);
     place = PlacePadOnCaption(window, report, metrics, padWidth, padHeight);
-    cache.Placed(target, window, answer, place, GetTickCount());
+    cache.Placed(target, window, answer, place, static_cast<DWORD>(platform::TickCount()));
     return !retry || place.left != before.left || place.top != before.top;
 }
 

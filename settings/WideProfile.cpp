@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/Graphics.h"
+#include "framework/Platform.h"
 #include "settings/SafeSave.h"
 
 namespace vcl {
@@ -122,10 +123,10 @@ FileReadState ProbeForReading(const std::wstring& path) {
 }
 
 FileReadState WaitUntilReadable(const std::wstring& path, unsigned waitMs) {
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG start = platform::TickCount();
     for (;;) {
         const FileReadState state = ProbeForReading(path);
-        if (state != FileReadState::Held || GetTickCount64() - start >= waitMs) return state;
+        if (state != FileReadState::Held || platform::TickCount() - start >= waitMs) return state;
         Sleep(kProbeInterval);
     }
 }
