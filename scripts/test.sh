@@ -28,12 +28,15 @@ bash "$root/scripts/check-release.sh" "$build" || code=1
 # shellcheck source=xvfb.sh
 . "$root/scripts/xvfb.sh"
 
+# The Wine prefixes of the runs: the main one, the one at 144 pixels per inch
+# and the one under an English system locale (see CMakeLists.txt).
+prefixes=("$build" "$build/dpi144" "$build/cp1252")
 cleanup() {
-  WINEPREFIX="$build/wineprefix" wineserver -k >/dev/null 2>&1 || true
-  # The prefix of the tests that run at 144 pixels per inch.
-  if [ -d "$build/dpi144/wineprefix" ]; then
-    WINEPREFIX="$build/dpi144/wineprefix" wineserver -k >/dev/null 2>&1 || true
-  fi
+  for dir in "${prefixes[@]}"; do
+    if [ -d "$dir/wineprefix" ]; then
+      WINEPREFIX="$dir/wineprefix" wineserver -k >/dev/null 2>&1 || true
+    fi
+  done
   xvfb_stop
 }
 trap cleanup EXIT
@@ -42,7 +45,11 @@ trap 'exit 130' INT
 
 xvfb_start "${VANTRO_SCREEN:-1024x768x24}"
 echo "test: Xvfb on $DISPLAY (pid $XVFB_PID)"
+# Every prefix is made (or found made) before ctest runs, so that no test
+# spends its time limit on it.
 "$root/scripts/wine-run.sh" "$build" --init
+VANTRO_WINE_LOGPIXELS=144 "$root/scripts/wine-run.sh" "$build/dpi144" --init
+VANTRO_WINE_LC_ALL=en_US.UTF-8 "$root/scripts/wine-run.sh" "$build/cp1252" --init
 
 # The pure settings rules, built natively under the sanitizers and fuzzed for a
 # bounded time (skipped when only some tests were asked for). They run first so
