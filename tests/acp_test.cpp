@@ -11,28 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testkit.h"
+
 namespace {
 
-std::string ExeDir() {
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    size_t slash = s.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : s.substr(0, slash + 1);
-}
-
-std::string VantroExePath() { return ExeDir() + "vantro.exe"; }
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+std::string VantroExePath() { return testkit::ExeDir() + "vantro.exe"; }
 
 // Reads one string of the version block under the given language/code page.
 std::string VersionString(const std::vector<char>& block, const char* langCp, const char* name) {
@@ -63,13 +46,13 @@ TEST(Encoding, TheProgramsCodePageIs932WhateverTheSystemsIs) {
 
 TEST(Encoding, LiteralsAreCompiledToCp932) {
     const std::string halfWidth = "ｴｸｽﾌﾟﾛｰﾗ";
-    EXPECT_EQ(Hex(halfWidth), "B4 B8 BD CC DF DB B0 D7");
+    EXPECT_EQ(testkit::Hex(halfWidth), "B4 B8 BD CC DF DB B0 D7");
 
     // A double-byte character whose trailing byte is a backslash.
-    EXPECT_EQ(Hex("表"), "95 5C");
+    EXPECT_EQ(testkit::Hex("表"), "95 5C");
 
     const std::string fullWidth = "ＭＳ Ｐゴシック";
-    EXPECT_EQ(Hex(fullWidth), "82 6C 82 72 20 82 6F 83 53 83 56 83 62 83 4E");
+    EXPECT_EQ(testkit::Hex(fullWidth), "82 6C 82 72 20 82 6F 83 53 83 56 83 62 83 4E");
 
     // The same text reaches the wide API intact through the system code page.
     wchar_t wide[16] = {};
@@ -86,7 +69,7 @@ TEST(Encoding, WindowTextKeepsCp932Bytes) {
     char buf[64] = {};
     int n = GetWindowTextA(w, buf, sizeof buf);
     DestroyWindow(w);
-    EXPECT_EQ(Hex(std::string(buf, n)), Hex(title));
+    EXPECT_EQ(testkit::Hex(std::string(buf, n)), testkit::Hex(title));
 }
 
 TEST(ProgramFile, CarriesVersionBlock) {

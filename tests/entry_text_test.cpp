@@ -1,23 +1,18 @@
 // What may enter the target list: never a control character that would break
 // the entry's line in the settings file, never half a double-byte character.
-// The rules alone, then the three ways in (a candidate window title, typed
-// text in the add-target dialog, the change box of the settings dialog).
+// The rules alone; the three ways in (a candidate window title, typed text in
+// the add-target dialog, the change box of the settings dialog) are tested
+// with that dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "dialogs/ListEdit.h"
 #include "dialogs/TargetText.h"
-#include "dialogs/TitleSet.h"
-#include "tests/support/dialogkit.h"
-#include "tests/support/testkit.h"
 
 using namespace vcl;
-using namespace dialogkit;
 
 namespace {
 
@@ -62,73 +57,6 @@ TEST(EntryRules, ACutDoubleByteCharacterIsDropped) {
     EXPECT_EQ(DropCutLeadByte(""), "");
     // A candidate title gets both rules.
     EXPECT_EQ(CandidateText("a\r\nb\x82"), "a  b");
-}
-
-// -------------------------------------------------------- the dialogs
-
-class EntryDialogs : public ::testing::Test {
-protected:
-    void SetUp() override { CreateDialogs(); }
-    void TearDown() override { DestroyDialogs(); }
-
-    // Runs `script` in the settings dialog opened as the pad opens it with
-    // `list`; returns the list it closes with, which must be with OK.
-    static Strings InSettings(const Strings& list, const std::function<void()>& script) {
-        const Outcome out = OpenSettings(list, false, false, script);
-        EXPECT_EQ(out.result, mrOk);
-        return out.list;
-    }
-    static int Offered(const std::string& text) {
-        const Strings c = SetTitle->TargetList->Items().Items();
-        for (size_t i = 0; i < c.size(); ++i)
-            if (c[i] == text) return static_cast<int>(i);
-        return -1;
-    }
-};
-
-TEST_F(EntryDialogs, ACandidateTitleIsOfferedOnOneLineAndUncut) {
-    testkit::Window twoLines("two lines\r\n[Pad]\r\nNoBoth=1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 50, 300, 200});
-    // 38 bytes and "あ": the 39-byte read cuts the character in two.
-    const std::string a38(38, 'a');
-    testkit::Window longTitle(a38 + "あ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{60, 60, 300, 200});
-    Strings list = InSettings({"ABC"}, [] {
-        OpenAddTargetBeside();
-        const int index = Offered("two lines  [Pad]  NoBoth=1");
-        ASSERT_GE(index, 0);
-        EXPECT_GE(Offered(std::string(38, 'a')), 0);
-        for (const std::string& c : SetTitle->TargetList->Items().Items()) {
-            EXPECT_EQ(c.find_first_of("\r\n"), std::string::npos) << c;
-            EXPECT_EQ(DropCutLeadByte(c), c);
-        }
-        ClickItem(SetTitle->TargetList, index);
-        Click(SetTitle->OKBtn);
-        Click(EditForm->OKbtn);
-    });
-    EXPECT_EQ(list, (Strings{"ABC", "two lines  [Pad]  NoBoth=1"}));
-}
-
-TEST_F(EntryDialogs, TypedAndChangedTextLoseTheirLineBreaks) {
-    Strings list = InSettings({"ABC", "old"}, [] {
-        // Text pasted into the add-target dialog's edit box.
-        OpenAddTargetBeside();
-        SetTitle->TargetEditBox->SetText("pasted\r\n[Pad]");
-        Click(SetTitle->OKBtn);
-        EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
-        // The same text again is a duplicate once cleaned.
-        OpenAddTargetBeside();
-        SetTitle->TargetEditBox->SetText("pasted  [Pad]");
-        Click(SetTitle->OKBtn);
-
-        // The change box of the settings dialog.
-        ClickItem(EditForm->TargetEditList, 1);
-        AnswerInputQuery("Targetの変更", [](HWND q) {
-            SetWindowTextA(FindWindowExA(q, nullptr, "TEdit", nullptr), "new\ttext\nList.Count=0");
-            Press(VK_RETURN);
-        });
-        Click(EditForm->EditBtn);
-        Click(EditForm->OKbtn);
-    });
-    EXPECT_EQ(list, (Strings{"ABC", "new text List.Count=0", "pasted  [Pad]"}));
 }
 
 } // namespace

@@ -7,15 +7,14 @@
 
 #include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
 #include "settings/IniGT.h"
 #include "settings/IniRules.h"
+#include "tests/support/blackbox.h"
 #include "tests/support/testkit.h"
 
 using vcl::TIniFile;
@@ -24,52 +23,16 @@ using vcl::TStringList;
 
 namespace {
 
-std::string gDir;  // the test folder, ending in "\"
-
-class TempFolder : public ::testing::Environment {
-public:
-    void SetUp() override {
-        char temp[MAX_PATH] = "";
-        GetTempPathA(MAX_PATH, temp);
-        gDir = std::string(temp) + "vantro-inigt-" + std::to_string(GetCurrentProcessId()) + "\\";
-        ASSERT_TRUE(CreateDirectoryA(gDir.c_str(), nullptr)) << gDir;
-    }
-    void TearDown() override {
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((gDir + "*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do DeleteFileA((gDir + found.cFileName).c_str());
-            while (FindNextFileA(h, &found));
-            FindClose(h);
-        }
-        RemoveDirectoryA(gDir.c_str());
-    }
-};
-const auto* const gTempFolder = ::testing::AddGlobalTestEnvironment(new TempFolder);
+// The test folder, ending in "\\", removed with its files at the end.
+const std::string& Dir() {
+    static const testkit::TempFolder folder;
+    static const std::string dir = folder.Dir();
+    return dir;
+}
 
 // A fresh settings file path for the running test.
 std::string TestFile(const std::string& suffix = "") {
-    return gDir + ::testing::UnitTest::GetInstance()->current_test_info()->name() + suffix + ".ini";
-}
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void PutFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-        out += c == '\n' ? '\n' : ' ';
-    }
-    return out;
+    return Dir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + suffix + ".ini";
 }
 
 TStringList List(std::initializer_list<const char*> items) {
@@ -85,12 +48,9 @@ struct Ini {
 };
 
 // Stands in for the executable's path while it lives.
-struct FakeExe {
-    explicit FakeExe(const std::string& path) {
-        vcl::IniGTModulePathHook() = [path] { return path; };
-    }
-    ~FakeExe() { vcl::IniGTModulePathHook() = nullptr; }
-};
+auto FakeExe(const std::string& path) {
+    return testkit::MakeScopedHook(vcl::IniGTModulePathHook(), [path] { return path; });
+}
 
 void ExpectWriteError(const std::function<void()>& write, const std::string& path) {
     try {
@@ -128,11 +88,11 @@ TEST(IniFile, FirstRunWritesTheEightLinesAfterDefaultReads) {
         "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n"
         "[Pad]\r\n"
         "NoBoth=0\r\n";
-    const std::string written = FileBytes(path);
-    EXPECT_EQ(Hex(written), Hex(expected));
+    const std::string written = testkit::ReadFileBytes(path);
+    EXPECT_EQ(testkit::Hex(written), testkit::Hex(expected));
     // The bracket is the one byte A2, before the first byte (B4) of the entry.
     ASSERT_NE(written.find("List.0="), std::string::npos);
-    EXPECT_EQ(Hex(written.substr(written.find("List.0=") + 7, 2)), "A2 B4 ");
+    EXPECT_EQ(testkit::Hex(written.substr(written.find("List.0=") + 7, 2)), "A2 B4");
 
     ini.gt.ReadTextList("Target", "List", targets);
     EXPECT_EQ(targets, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
@@ -236,11 +196,11 @@ TEST(IniList, MissingEntriesKeepTheListsOwnOrBecomeEmpty) {
     ini.gt.ReadTextList("S", "List", list);  // no file at all
     EXPECT_EQ(list, List({"x", "y", "z"}));
 
-    PutFile(path, "[S]\r\nList.Count=4\r\nList.0=｢a｣\r\nList.2=｢c｣\r\n");
+    testkit::WriteFileBytes(path, "[S]\r\nList.Count=4\r\nList.0=｢a｣\r\nList.2=｢c｣\r\n");
     ini.gt.ReadTextList("S", "List", list);
     EXPECT_EQ(list, List({"a", "y", "c", ""}));
 
-    PutFile(path, "[S]\r\nList.1=｢B｣\r\nList.5=｢F｣\r\n");  // no count key
+    testkit::WriteFileBytes(path, "[S]\r\nList.1=｢B｣\r\nList.5=｢F｣\r\n");  // no count key
     list = List({"x", "y", "z"});
     ini.gt.ReadTextList("S", "List", list);
     EXPECT_EQ(list, List({"x", "B", "z"}));
@@ -253,7 +213,7 @@ TEST(IniList, ZeroOrNegativeCountEmptiesTheList) {
     const std::string path = TestFile();
     Ini ini(path);
     for (const char* count : {"0", "-3", "-2147483648"}) {
-        PutFile(path, std::string("[S]\r\nList.Count=") + count + "\r\nList.0=｢a｣\r\n");
+        testkit::WriteFileBytes(path, std::string("[S]\r\nList.Count=") + count + "\r\nList.0=｢a｣\r\n");
         TStringList list = List({"x", "y"});
         ini.gt.ReadTextList("S", "List", list);
         EXPECT_EQ(list.Count(), 0) << count;
@@ -276,7 +236,7 @@ TEST(IniList, ShorterListOverLongerLeavesOldKeysButReadsItsOwnCount) {
 TEST(IniList, DamagedHugeCountIsBounded) {
     const std::string path = TestFile();
     Ini ini(path);
-    PutFile(path, "[S]\r\nList.Count=2147483647\r\nList.0=｢a｣\r\nList.1=｢b｣\r\n");
+    testkit::WriteFileBytes(path, "[S]\r\nList.Count=2147483647\r\nList.0=｢a｣\r\nList.1=｢b｣\r\n");
     TStringList list = List({"x", "y", "z"});
     const auto start = std::chrono::steady_clock::now();
     ini.gt.ReadTextList("S", "List", list);
@@ -300,7 +260,7 @@ TEST(IniPath, DefaultNameIsTheExecutablesWithIni) {
         {"C:\\ソ.表", "ソ.ini", "C:\\ソ.ini"},
     };
     for (const auto& c : cases) {
-        FakeExe exe(c.exe);
+        const auto exe = FakeExe(c.exe);
         TIniGT ini(nullptr);
         // As a form loads it: the stored DefaultDir forms a path from the empty name first.
         ini.SetLoading(true);
@@ -312,7 +272,7 @@ TEST(IniPath, DefaultNameIsTheExecutablesWithIni) {
         EXPECT_EQ(ini.FileName(), c.name) << c.exe;
         EXPECT_EQ(ini.FullPath(), c.full) << c.exe;
     }
-    FakeExe exe("D:\\TOOLS\\PAD.EXE");
+    const auto exe = FakeExe("D:\\TOOLS\\PAD.EXE");
     TIniGT named(nullptr);
     named.SetLoading(true);
     named.SetDefaultDir(vcl::ddApplication);
@@ -330,7 +290,7 @@ TEST(IniPath, RealExecutableGivesItsOwnIniNextToIt) {
 }
 
 TEST(IniPath, BareNamesArePlacedByDefaultDirOthersUsedUnchanged) {
-    FakeExe exe("C:\\ソフト\\PAD.EXE");
+    const auto exe = FakeExe("C:\\ソフト\\PAD.EXE");
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
     TIniGT ini(nullptr);
@@ -353,7 +313,7 @@ TEST(IniPath, BareNamesArePlacedByDefaultDirOthersUsedUnchanged) {
 }
 
 TEST(IniWriteError, MissingFolderRaisesWithTheFullPath) {
-    const std::string path = gDir + "no such folder\\a.ini";
+    const std::string path = Dir() + "no such folder\\a.ini";
     Ini ini(path);
     ExpectWriteError([&] { ini.gt.WriteFlag("S", "f", true); }, path);
     ExpectWriteError([&] { ini.gt.WriteNumber("S", "n", 1); }, path);

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "framework/Graphics.h"
 #include "pad/LatchColors.h"
+#include "pad/VTform.h"
+#include "tests/support/padkit.h"
 
 using namespace vcl;
 
@@ -71,7 +73,6 @@ TEST(LatchColours, ALatchNeverLooksLikeTheThemesTextOrFace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(LatchCaptionColorIn(false, c.theme), clBtnText);
         const TColor latched = LatchCaptionColorIn(true, c.theme);
         EXPECT_EQ(latched & clSystemColor, 0u);
         EXPECT_TRUE(FarApart(latched, c.theme.buttonText)) << std::hex << latched;
@@ -82,15 +83,16 @@ TEST(LatchColours, ALatchNeverLooksLikeTheThemesTextOrFace) {
               static_cast<TColor>(RGB(0, 255, 255)));
 }
 
-TEST(LatchColoursOnThisSystem, TheSchemeAsTheSystemReportsIt) {
-    const ContrastTheme t = CurrentContrastTheme();
-    printf("high contrast %s; button text %06lx, face %06lx, highlight %06lx\n", t.highContrast ? "on" : "off",
-           t.buttonText, t.buttonFace, t.highlight);
-    EXPECT_EQ(t.buttonText, GetSysColor(COLOR_BTNTEXT));
-    if (!t.highContrast) {
-        EXPECT_EQ(LatchCaptionColor(false), clBlack);
-        EXPECT_EQ(LatchCaptionColor(true), clRed);
-    }
+TEST(LatchColoursOnThePad, ASystemColourChangeRecoloursBothLatches) {
+    std::unique_ptr<TVTform> pad(padkit::NewPad());
+    // Captions in a colour no scheme gives them: the change of scheme must
+    // replace it with the scheme's own, latched or not.
+    pad->CtrlBtn->SetDown(true);
+    for (TSpeedButton* b : {pad->ShiftBtn, pad->CtrlBtn}) b->Font().SetColor(RGB(1, 2, 3));
+    SendMessageA(pad->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(pad->ShiftBtn->Font().Color(), LatchCaptionColor(false));
+    EXPECT_EQ(pad->CtrlBtn->Font().Color(), LatchCaptionColor(true));
+    pad->CtrlBtn->SetDown(false);
 }
 
 } // namespace

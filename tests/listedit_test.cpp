@@ -29,25 +29,7 @@ using namespace dialogkit;
 
 namespace {
 
-// Runs `answer` on the next input query titled `caption` once it is up.
-void AnswerQuery(const char* caption, const std::function<void(HWND)>& answer) {
-    auto query = [=] { return FindWindowA(InputQueryClassName, caption); };
-    WhenReady([=] { return query() && IsWindowVisible(query()); }, [=] {
-        HWND q = query();
-        EXPECT_TRUE(BringToFront(q));
-        PumpApp();
-        answer(q);
-        // A failed step must not leave it open: closed if it is still there once
-        // its loop has had the answer (which ends the loop before any timer).
-        WhenReady([] { return true; }, [q] {
-            if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
-        });
-    }, std::string("the query \"") + caption + "\"", [=] {
-        if (HWND q = query()) PostMessageA(q, WM_CLOSE, 0, 0);
-    });
-}
-
-void AnswerChange(const std::function<void(HWND)>& answer) { AnswerQuery("Targetの変更", answer); }
+void AnswerChange(const std::function<void(HWND)>& answer) { AnswerInputQuery("Targetの変更", answer); }
 
 // Clicks the change button with nothing selected: its click is handled (the
 // handler returned, which an open query would have kept it from) and no query
@@ -248,7 +230,7 @@ TEST_F(SettingsDialog, VersionAndHelpItems) {
         return true;
     };
     const std::wstring helpFile = ini::DirectoryPart(ini::ModuleFileName()) + L"Vantro.HLP";
-    ASSERT_TRUE(testkit::WriteFileBytes(testkit::Narrow(helpFile), "?_"));
+    ASSERT_TRUE(testkit::WriteFileBytes(helpFile, "?_"));
     OpenSettings(kThree, false, false, [] {
         testkit::ClickAt(MenuPoint(EditForm, 1));
         testkit::ClickAt(MenuPoint(EditForm, 2));
@@ -358,77 +340,11 @@ TEST_F(SettingsDialog, InputMethodIsSwitchedOffOnTheList) {
     });
 }
 
-// The child half of the quit test runs as the program does (the pad as main
-// form, the message loop) in a process of its own, since quitting is final.
-TEST(QuitChild, DISABLED_QuitEndsTheProgramWithThePreviousSettings) {
-    TApplication& app = testkit::App();
-    app.CreateForm(&VTform);
-    app.CreateForm(&EditForm);
-    app.CreateForm(&SetTitle);
-    app.SetShowMainForm(false);
-    VTform->Timer1->SetEnabled(false);
-    const Strings before = VTform->Targets->Items();
-    EXPECT_EQ(before, (Strings{"aaa", "ﾃｽﾄ"}));
-    // What the pad's close handler, which saves the settings, sees.
-    Strings saved;
-    TCloseEvent original = VTform->OnClose;
-    VTform->OnClose = [&](TObject* sender, TCloseAction& action) {
-        saved = VTform->Targets->Items();
-        if (original) original(sender, action);
-    };
-    TModalResult result = mrNone;
-    WhenReady([] { return true; }, [&] {
-        EditForm->TargetEditList->Items().Assign(*VTform->Targets);
-        EditForm->Opt_all->SetChecked(VTform->OptAll);
-        WhenReady([] { return EditForm->IsModal() && GetForegroundWindow() == EditForm->Handle(); }, [] {
-            // Edits that must not survive: an entry deleted, an option ticked,
-            // the add-target dialog left open.
-            ClickItem(EditForm->TargetEditList, 0);
-            Click(EditForm->DelBtn);
-            Click(EditForm->Opt_all);
-            Click(EditForm->AddBtn);
-            EXPECT_TRUE(WaitApp([] { return SetTitle->Visible(); }, "the add-target dialog shown"));
-            SetWindowPos(SetTitle->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            testkit::Pump();
-            // A click that nothing here pumps: the quit must reach the dialog's loop.
-            const POINT p = MenuPoint(EditForm, 0);
-            INPUT in[3]{};
-            const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-            for (int i = 0; i < 3; ++i) {
-                in[i].type = INPUT_MOUSE;
-                in[i].mi = testkit::MouseAt(p, flags[i]);
-            }
-            SendInput(3, in, sizeof(INPUT));
-        });
-        result = EditForm->ShowModal();
-    });
-    // A safety net: the loop must have ended long before this.
-    SetTimer(nullptr, 0, 20000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(3); });
-    app.Run();
-    EXPECT_TRUE(app.Terminated());
-    EXPECT_EQ(saved, before);
-    EXPECT_EQ(result, mrCancel);
-    EXPECT_FALSE(EditForm->Visible());
-    EXPECT_FALSE(SetTitle->Visible());
-}
-
-TEST(SettingsDialogQuit, QuitItemEndsTheProgramWithThePreviousSettings) {
-    // The settings in effect before the dialog opens, in the program's settings file.
-    const std::string ini = testkit::ExeDir() + "listedit_test.ini";
-    WritePrivateProfileStringA("Target", "List.Count", "2", ini.c_str());
-    WritePrivateProfileStringA("Target", "List.0", "｢aaa｣", ini.c_str());
-    WritePrivateProfileStringA("Target", "List.1", "｢ﾃｽﾄ｣", ini.c_str());
-    DWORD code = 99;
-    ASSERT_TRUE(testkit::RunChild("QuitChild.*", &code));
-    EXPECT_EQ(code, 0u) << "the child test failed; see its output above";
-    DeleteFileA(ini.c_str());
-}
-
 // ------------------------------------------------------- the input query
 
 bool RunQuery(std::string& value, const std::function<void(HWND)>& answer) {
     testkit::App();
-    AnswerQuery("Title", answer);
+    AnswerInputQuery("Title", answer);
     return InputQuery("Title", "対象ｱﾌﾟﾘｹｰｼｮﾝのﾀｲﾄﾙ名を変更して下さい。", value);
 }
 

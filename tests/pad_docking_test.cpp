@@ -458,32 +458,4 @@ TEST_F(PadDocking, MinimizeHidesAndRestoreShowsAgain) {
     ExpectDockedOn(target);
 }
 
-TEST_F(PadDocking, ReleasesBothModifiersOnResetHideAndDestroy) {
-    const std::vector<Ev> bothUp{{VK_SHIFT, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
-    testkit::KeyRecorder keys;
-    // Sent even when nothing is latched.
-    pad->ResetBtn();
-    EXPECT_EQ(keys.events, bothUp);
-    // Hiding a pad that is not shown does nothing.
-    keys.events.clear();
-    pad->HideForm();
-    EXPECT_TRUE(keys.events.empty());
-
-    Window target(kExplorer);
-    DockAndCheck(target);
-    pad->ShiftBtn->SetDown(true);
-    pad->ShiftBtn->Font().SetColor(clRed);
-    keys.events.clear();
-    pad->HideForm();
-    // Only the latched key is released.
-    EXPECT_EQ(keys.events, (std::vector<Ev>{{VK_SHIFT, KEYEVENTF_KEYUP}}));
-    EXPECT_FALSE(pad->ShiftBtn->Down());
-    EXPECT_EQ(pad->ShiftBtn->Font().Color(), clBlack);
-
-    keys.events.clear();
-    delete pad;
-    pad = nullptr;
-    EXPECT_EQ(keys.events, bothUp);
-}
-
 } // namespace

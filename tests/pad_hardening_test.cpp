@@ -1,7 +1,7 @@
-// The pad on the rough paths of its life: a close after the close, a start
-// before the shell's notification area is there, the settings dialog opened
-// before the first docking, more than one session-end notice, commands while
-// the exit question is open, and a second start of the program.
+// The pad on the rough paths of its life: a start before the shell's
+// notification area is there, the settings dialog opened before the first
+// docking, commands while the exit question is open, and a second start of the
+// program.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,61 +20,18 @@ using namespace vcl;
 
 namespace {
 
-// The pad's settings file: this test program's name with ".ini", next to it.
-std::string PadIni() { return testkit::ExeDir() + "pad_hardening_test.ini"; }
-
-class PadHardening : public ::testing::Test {
+// The tray icon's quiet retries come every few milliseconds instead of seconds.
+class PadHardening : public padkit::PadFileTest {
 protected:
     void SetUp() override {
-        DeleteFileA(PadIni().c_str());
-        testkit::ReleaseModifiers();
+        PadFileTest::SetUp();
+        platform::hooks().trayRetryInterval = 10;
     }
     void TearDown() override {
-        delete pad;
-        DeleteFileA(PadIni().c_str());
-        testkit::ReleaseModifiers();
+        PadFileTest::TearDown();
+        platform::hooks().trayRetryInterval = 0;
     }
-    // Not in SetUp: a test may stand in for the shell before the pad starts.
-    void Create() { pad = padkit::NewPad(); }
-    TVTform* pad = nullptr;
 };
-
-TEST_F(PadHardening, ACloseAfterTheCloseDoesNothing) {
-    Create();
-    pad->OptNoBoth = true;
-    TCloseAction action = caHide;
-    pad->FormClose(pad, action);
-    const std::string saved = testkit::ReadFileBytes(PadIni());
-    ASSERT_NE(saved.find("NoBoth=1\r\n"), std::string::npos) << saved;
-    ASSERT_FALSE(pad->Targets);
-    // A second close request that was already queued.
-    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), saved + "; untouched\r\n"));
-    pad->FormClose(pad, action);
-    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), saved + "; untouched\r\n");
-}
-
-TEST_F(PadHardening, EverySessionEndNoticeSavesWhileTheListExists) {
-    Create();
-    pad->OptAll = true;
-    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    EXPECT_NE(testkit::ReadFileBytes(PadIni()).find("All=1\r\n"), std::string::npos);
-    // The program lived on and the user changed the settings: the next notice
-    // saves them too.
-    pad->OptAll = false;
-    pad->Targets->Add("ﾒﾓ帳");
-    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    const std::string second = testkit::ReadFileBytes(PadIni());
-    EXPECT_NE(second.find("All=0\r\n"), std::string::npos) << second;
-    EXPECT_NE(second.find("List.Count=4\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\n"), std::string::npos) << second;
-    EXPECT_NE(second.find("List.3=｢ﾒﾓ帳｣\r\n"), std::string::npos) << second;
-
-    // Once the close has saved and freed the list, a notice writes nothing.
-    TCloseAction action = caHide;
-    pad->FormClose(pad, action);
-    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "closed"));
-    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "closed");
-}
 
 TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
     dialogkit::CreateDialogs();
@@ -110,39 +67,26 @@ TEST_F(PadHardening, ShownBeforeTheFirstDockingThePadStaysAtZeroWidth) {
 }
 
 TEST_F(PadHardening, AStartBeforeTheShellsNotificationAreaStartsAnywayAndAddsTheIconLater) {
-    int addsRefused = 0;
-    bool shellUp = false;
-    auto shell = testkit::MakeScopedHook(platform::hooks().shellNotifyIcon, [&](DWORD m, NOTIFYICONDATAA*) {
-        if (m == NIM_ADD && !shellUp) {
-            ++addsRefused;
-            return FALSE;
-        }
-        return TRUE;
-    });
+    testkit::FakeShell shell;
+    shell.refuse = [](DWORD m) { return m == NIM_ADD; };
     testkit::MessageBoxRecorder boxes;
     ASSERT_NO_THROW(Create());
     ASSERT_TRUE(pad->Targets);
     EXPECT_EQ(pad->Targets->Count(), 3);
     EXPECT_FALSE(pad->TaskTray1->InTray());
     EXPECT_TRUE(pad->TaskTray1->Registered());
-    const int atStart = addsRefused;
-    EXPECT_GE(atStart, 1);
-    // A quiet retry, refused: still no message.
-    ASSERT_TRUE(testkit::WaitFor([&] { return addsRefused > atStart; }, "a quiet retry of the add"));
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(pad->TaskTray1->InTray());
-
-    shellUp = true;
+    EXPECT_GE(shell.Count("add 1"), 1);
+    // The shell comes up: a quiet retry adds the icon, and nothing was said.
+    shell.refuse = nullptr;
     EXPECT_TRUE(testkit::WaitFor([&] { return pad->TaskTray1->InTray(); }, "the icon added by a later retry"));
     EXPECT_TRUE(boxes.boxes.empty());
-    // Its icon is deleted from the stand-in shell that holds it.
     delete pad;
     pad = nullptr;
 }
 
 TEST_F(PadHardening, WhileTheExitQuestionIsOpenThePadsCommandsDoNothing) {
     dialogkit::CreateDialogs();
-    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Pad]\r\nNoBoth=1\r\n"));
+    ASSERT_TRUE(testkit::WriteFileBytes(padkit::PadIni(), "[Pad]\r\nNoBoth=1\r\n"));
     Create();
     int dialogs = 0, abouts = 0, helps = 0;
     // A settings dialog that a command opens is counted and cancelled at once.
@@ -168,19 +112,17 @@ TEST_F(PadHardening, WhileTheExitQuestionIsOpenThePadsCommandsDoNothing) {
         SendMessageA(pad->Handle(), WM_PADHANDOVER, 0, 0);
     };
     {
-        testkit::HeldFile held(PadIni());
-        ASSERT_TRUE(held.Held());
-        int questions = 0;
-        auto answer = testkit::MakeScopedHook(platform::hooks().messageBoxW,
-                                              [&](HWND, const wchar_t*, const wchar_t*, UINT) {
-                                                  ++questions;
-                                                  everyCommand();
-                                                  return IDNO;
-                                              });
+        Hold();
+        testkit::MessageBoxRecorder questions;
+        questions.onBox = [&](const testkit::MessageBoxRecorder::Box&) {
+            everyCommand();
+            return IDNO;
+        };
         TCloseAction action = caHide;
         pad->FormClose(pad, action);
-        EXPECT_EQ(questions, 1);
+        EXPECT_EQ(questions.boxes.size(), 1u);
         EXPECT_EQ(action, caNone);
+        Release();
     }
     EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(abouts, 0);
@@ -213,18 +155,6 @@ TEST(SecondStart, OnePadPerSettingsFileWhateverTheLetterCase) {
     EXPECT_NE(InstanceName(InstanceKey(L"D:\\vantro.ini")), name);
 }
 
-TEST(SecondStart, RunsOnlyWithoutAPadForTheFileAndWaitsForAPadWithoutAWindow) {
-    // This process holds the file: it runs, whatever else it sees.
-    EXPECT_EQ(DecideStart(true, false, false), StartAction::Run);
-    EXPECT_EQ(DecideStart(true, true, true), StartAction::Run);
-    // Another pad holds it and shows its window: hand over, at once or late.
-    EXPECT_EQ(DecideStart(false, true, false), StartAction::HandOver);
-    EXPECT_EQ(DecideStart(false, true, true), StartAction::HandOver);
-    // Another pad holds it without a window: starting or ending, so wait; but not for ever.
-    EXPECT_EQ(DecideStart(false, false, false), StartAction::Wait);
-    EXPECT_EQ(DecideStart(false, false, true), StartAction::End);
-}
-
 TEST(SecondStart, APadThatWouldDropTheHandOverIsToldOfInstead) {
     EXPECT_EQ(HandOverRefusedText(false, false), nullptr);
     ASSERT_NE(HandOverRefusedText(true, false), nullptr);
@@ -253,7 +183,7 @@ TEST(SecondStart, APadRunAsAdministratorIsToldOfAndTheStartEnds) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_NE(boxes.boxes[0].text.find("管理者の権限で動いています"), std::string::npos) << boxes.boxes[0].text;
     EXPECT_EQ(boxes.boxes[0].caption, "Vantro Pad");
-    EXPECT_EQ(GetFileAttributesA(PadIni().c_str()), INVALID_FILE_ATTRIBUTES) << "the start touched no settings file";
+    EXPECT_EQ(GetFileAttributesA(padkit::PadIni().c_str()), INVALID_FILE_ATTRIBUTES) << "the start touched no settings file";
 }
 
 // The running pad hears a start made with fewer rights than its own.

@@ -139,48 +139,6 @@ TEST_F(PadLatches, ClickBeforeAnyDockingSendsNoKey) {
     EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
 }
 
-TEST_F(PadLatches, HidingAndEndingReleaseBothKeys) {
-    Dock();
-    testkit::ClickAt(Centre(pad->ShiftBtn));
-    testkit::ClickAt(Centre(pad->CtrlBtn));
-    Window other("無題 - メモ帳");
-    ASSERT_TRUE(other.Activate());
-    Poll();
-    EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
-    EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
-    EXPECT_FALSE(pad->ShiftBtn->Down());
-    EXPECT_FALSE(pad->CtrlBtn->Down());
-
-    // Ending the program with a latched key.
-    ASSERT_TRUE(DockOn(*target));
-    testkit::ClickAt(Centre(pad->ShiftBtn));
-    ASSERT_TRUE(testkit::EnsureHeld(VK_SHIFT));
-    delete pad;
-    pad = nullptr;
-    EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
-}
-
-TEST_F(PadLatches, SessionEndReleasesTheKeys) {
-    Dock();
-    testkit::ClickAt(Centre(pad->ShiftBtn));
-    ASSERT_TRUE(testkit::EnsureHeld(VK_SHIFT));
-    // A session that does not end after all changes nothing.
-    SendMessageA(pad->Handle(), WM_ENDSESSION, FALSE, 0);
-    EXPECT_EQ(keys->events, std::vector<Ev>{ShiftDown});
-    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
-    EXPECT_FALSE(pad->ShiftBtn->Down());
-}
-
-TEST_F(PadLatches, LeavingTheMessageLoopReleasesTheKeys) {
-    Dock();
-    testkit::ClickAt(Centre(pad->ShiftBtn));
-    ASSERT_TRUE(testkit::EnsureHeld(VK_SHIFT));
-    ASSERT_TRUE(testkit::App().OnTerminate);
-    testkit::App().OnTerminate();
-    EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
-}
-
 // Run in a child process by the test below: holds Shift and Ctrl through the
 // pad, then crashes, dies of an uncaught error or aborts.
 TEST(PadCrashChild, DISABLED_HoldBothThenDie) {

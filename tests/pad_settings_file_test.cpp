@@ -1,47 +1,28 @@
-// The pad with a settings file it cannot read at start or cannot write at
-// close, in the pad's own process.
+// The pad's settings file and its tray icon, in the pad's own process: stored
+// options, a file it cannot read at start or cannot write at close, the saves
+// at the session's end.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "pad/SingleInstance.h"
 #include "pad/VTform.h"
+#include "settings/SafeSave.h"
 #include "settings/WideProfile.h"
 #include "tests/support/blackbox.h"
 #include "tests/support/padkit.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
+using padkit::PadIni;
 
 namespace {
-
-// The pad's settings file is this test program's name with ".ini", next to it.
-std::string PadIni() { return testkit::ExeDir() + "pad_settings_file_test.ini"; }
 
 const char kFiveEntries[] =
     "[Target]\r\nAll=0\r\nList.Count=5\r\nList.0=｢a｣\r\nList.1=｢b｣\r\nList.2=｢c｣\r\nList.3=｢d｣\r\n"
     "List.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n";
-
-// Records the boxes shown through the seam, in UTF-16, and answers them.
-struct WideBoxes {
-    struct Box {
-        std::wstring text, caption;
-        UINT type;
-    };
-    explicit WideBoxes(int answer = IDOK) : answer(answer) {}
-    int answer;
-    std::vector<Box> boxes;
-    testkit::ScopedHook<std::function<int(HWND, const wchar_t*, const wchar_t*, UINT)>> hook{
-        platform::hooks().messageBoxW, [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-            boxes.push_back(Box{text, caption, type});
-            return answer;
-        }};
-};
-
-std::wstring W(const std::string& cp932) { return ini::WideFrom932(cp932); }
 
 // The pad of this thread, found by its window (also while it is being created).
 TVTform* ThePad() {
@@ -59,30 +40,67 @@ TVTform* ThePad() {
     return found ? dynamic_cast<TVTform*>(TWinControl::FromHandle(found)) : nullptr;
 }
 
-class PadSettingsFile : public ::testing::Test {
+// The pad's clock moves on a second at each read: a held file is given up
+// after a few probes instead of seconds.
+class PadSettingsFile : public padkit::PadFileTest {
 protected:
-    void SetUp() override { DeleteFileA(PadIni().c_str()); }
-    void TearDown() override {
-        held.reset();
-        delete pad;
-        DeleteFileA(PadIni().c_str());
-    }
-    // Not in SetUp: each test prepares the file first.
-    void Create() { pad = padkit::NewPad(); }
-    // Holds the settings file open without sharing, as a backup tool may.
-    void Hold() {
-        held = std::make_unique<testkit::HeldFile>(PadIni());
-        ASSERT_TRUE(held->Held());
-    }
-    void Release() { held->Release(); }
-    TVTform* pad = nullptr;
-    std::unique_ptr<testkit::HeldFile> held;
+    testkit::Clock clock{1000};
 };
+
+TEST_F(PadSettingsFile, StoredOptionsAreReadAndAnEmptyListGetsTheDefaults) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Target]\r\nAll=1\r\nList.Count=0\r\n[Pad]\r\nNoBoth=2\r\n"));
+    Create();
+    EXPECT_EQ(pad->IniG->FullPath(), PadIni());
+    EXPECT_TRUE(pad->OptAll);
+    EXPECT_TRUE(pad->OptNoBoth);
+    // The option does not regroup the buttons at start.
+    EXPECT_EQ(pad->CtrlBtn->GroupIndex(), 2);
+    ASSERT_EQ(pad->Targets->Count(), 3);
+    EXPECT_EQ((*pad->Targets)[0], "ｴｸｽﾌﾟﾛｰﾗ");
+}
+
+TEST_F(PadSettingsFile, OnlyAStartWithoutASettingsFileShowsTheNotification) {
+    testkit::FakeShell shell;
+    const auto notices = [&] {
+        std::vector<std::string> found;
+        for (const std::string& r : shell.requests)
+            if (r.rfind("info ", 0) == 0) found.push_back(r);
+        return found;
+    };
+    // The start is over once the pad is created: a notification would have been asked for.
+    Create();
+    const std::vector<std::string> shown = notices();
+    ASSERT_EQ(shown.size(), 1u);
+    // To the pad's icon, the notification alone (the icon and its tip stay as
+    // they are); where the icon is and what a press on it does, in two lines.
+    EXPECT_EQ(shown[0].rfind("info 1 16 ", 0), 0u) << shown[0];
+    EXPECT_NE(shown[0].find("Vantro Pad"), std::string::npos);
+    EXPECT_NE(shown[0].find("通知領域"), std::string::npos);
+    EXPECT_NE(shown[0].find("各種設定"), std::string::npos);
+    EXPECT_NE(shown[0].find('\n'), std::string::npos);
+    // Nothing else shows at start.
+    EXPECT_FALSE(IsWindowVisible(pad->Handle()) && pad->Width() > 0);
+    delete pad;
+    pad = nullptr;
+
+    shell.requests.clear();
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "[Target]\r\nAll=0\r\n"));
+    Create();
+    EXPECT_TRUE(notices().empty());
+    delete pad;
+    pad = nullptr;
+    // Nor does one whose settings come from the whole copy a cut-short save left.
+    DeleteFileA(PadIni().c_str());
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni() + ".new", "[Target]\r\nAll=1\r\n[Pad]\r\nNoBoth=0\r\n"));
+    Create();
+    EXPECT_TRUE(pad->OptAll);
+    EXPECT_TRUE(notices().empty());
+}
 
 TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Hold();
-    WideBoxes boxes;
+    testkit::MessageBoxRecorder boxes;
     Create();
     // The defaults, and one error box that names the file, once the message
     // loop runs.
@@ -91,8 +109,8 @@ TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
     EXPECT_FALSE(pad->OptNoBoth);
     ASSERT_TRUE(testkit::WaitFor([&] { return !boxes.boxes.empty(); }, "the error box"));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text.find(W(PadIni() + " を読み込めません.")), 0u);
-    EXPECT_EQ(boxes.boxes[0].caption, W("Vantro Pad"));
+    EXPECT_EQ(boxes.boxes[0].text.find(PadIni() + " を読み込めません."), 0u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Vantro Pad");
     EXPECT_EQ(boxes.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 
     // The other program lets go; the user ends the pad without changing anything.
@@ -108,10 +126,10 @@ TEST_F(PadSettingsFile, AFileHeldAtStartIsNotOverwrittenWithTheDefaults) {
 TEST_F(PadSettingsFile, TheStartUpBoxComesAfterStartUpAndACloseOrSessionEndWhileItIsOpenWriteNothing) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Hold();
-    int boxes = 0, entriesAtBox = -1;
+    int entriesAtBox = -1;
     TCloseAction action = caHide;
-    auto box = testkit::MakeScopedHook(platform::hooks().messageBoxW, [&](HWND, const wchar_t*, const wchar_t*, UINT) {
-        ++boxes;
+    testkit::MessageBoxRecorder boxes;
+    boxes.onBox = [&](const testkit::MessageBoxRecorder::Box&) {
         // The box may come while the test still waits for the pad's creation.
         TVTform* shown = ThePad();
         entriesAtBox = shown && shown->Targets ? shown->Targets->Count() : -1;
@@ -123,22 +141,22 @@ TEST_F(PadSettingsFile, TheStartUpBoxComesAfterStartUpAndACloseOrSessionEndWhile
         EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries) << "after the session end";
         shown->FormClose(shown, action);
         return IDOK;
-    });
+    };
     Create();
-    ASSERT_TRUE(testkit::WaitFor([&] { return boxes == 1; }, "the error box"));
+    ASSERT_TRUE(testkit::WaitFor([&] { return boxes.boxes.size() == 1; }, "the error box"));
     // Not from inside the start-up: the pad is whole, its defaults in place, when the box comes.
     EXPECT_EQ(entriesAtBox, 3);
     EXPECT_NE(action, caNone);
     EXPECT_FALSE(pad->Targets);
     testkit::Pump();
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
-    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST_F(PadSettingsFile, SettingsChangedAfterAHeldStartAreSaved) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Hold();
-    WideBoxes boxes;
+    testkit::MessageBoxRecorder boxes;
     Create();
     Release();
     // Flipped and flipped back: nothing to save.
@@ -148,53 +166,55 @@ TEST_F(PadSettingsFile, SettingsChangedAfterAHeldStartAreSaved) {
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
     // A real change is the user's word: it is written, with the list the pad runs with.
     pad->Opt_all2Click(pad->Opt_all2);
+    pad->SaveSettings();
+    const std::string defaults = "List.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
+                                 "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\nList.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=0\r\n";
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "[Target]\r\nAll=1\r\n" + defaults);
+    // From then on the file holds the pad's settings: changed back, they are saved too.
+    pad->Opt_all2Click(pad->Opt_all2);
     TCloseAction action = caHide;
     pad->FormClose(pad, action);
-    EXPECT_EQ(testkit::ReadFileBytes(PadIni()),
-              "[Target]\r\nAll=1\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
-              "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\nList.3=｢d｣\r\nList.4=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=0\r\n");
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "[Target]\r\nAll=0\r\n" + defaults);
 }
 
-TEST_F(PadSettingsFile, AFileReleasedSoonAfterStartIsRead) {
+TEST_F(PadSettingsFile, AFileReleasedWhileThePadWaitsIsRead) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Hold();
-    // The other program lets go a moment after the pad began to wait for the
-    // file (its own timing, not a wait of the test: the pad waits seconds).
-    testkit::HeldFile* file = held.get();
-    std::thread releaser([file] {
-        Sleep(500);
-        file->Release();
-    });
-    WideBoxes boxes;
+    // The other program lets go once the pad has found the file held and
+    // looks at its clock again: it is still waiting.
+    clock.onRead = [this](int reads) {
+        if (reads == 2) Release();
+    };
+    testkit::MessageBoxRecorder boxes;
     Create();
-    releaser.join();
+    EXPECT_GE(clock.reads, 2) << "let go while the pad waited";
     EXPECT_TRUE(boxes.boxes.empty());
     ASSERT_EQ(pad->Targets->Count(), 5);
     EXPECT_EQ((*pad->Targets)[4], "ﾒﾓ帳");
     EXPECT_TRUE(pad->OptNoBoth);
 }
 
-TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSaving) {
+TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSavingAndALaterCloseSaves) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Create();
     pad->Targets->Delete(0);
     Hold();
     {
         // No: the pad goes on with its list, and the question names the file.
-        WideBoxes boxes(IDNO);
+        testkit::MessageBoxRecorder boxes(IDNO);
         TCloseAction action = caHide;
         pad->FormClose(pad, action);
         EXPECT_EQ(action, caNone);
         ASSERT_TRUE(pad->Targets);
         EXPECT_EQ(pad->Targets->Count(), 4);
         ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].text.find(W(PadIni() + " に書き込めません.")), 0u);
+        EXPECT_EQ(boxes.boxes[0].text.find(PadIni() + " に書き込めません."), 0u);
         EXPECT_EQ(boxes.boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-        EXPECT_EQ(boxes.boxes[0].caption, W("Vantro Pad"));
+        EXPECT_EQ(boxes.boxes[0].caption, "Vantro Pad");
     }
     {
         // Yes: the close goes ahead without saving.
-        WideBoxes boxes(IDYES);
+        testkit::MessageBoxRecorder boxes(IDYES);
         TCloseAction action = caHide;
         pad->FormClose(pad, action);
         EXPECT_NE(action, caNone);
@@ -205,27 +225,45 @@ TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSaving) {
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
 }
 
+TEST_F(PadSettingsFile, AFailedSaveKeptThePadAndALaterCloseSaves) {
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), ""));
+    Create();
+    pad->Targets->Clear();
+    pad->Targets->Add("ﾒﾓ帳");
+    pad->OptNoBoth = true;
+    Hold();
+    TCloseAction action = caHide;
+    {
+        testkit::MessageBoxRecorder boxes(IDNO);
+        pad->FormClose(pad, action);
+        EXPECT_EQ(action, caNone);
+    }
+    Release();
+    pad->FormClose(pad, action);
+    EXPECT_FALSE(pad->Targets);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()),
+              "[Target]\r\nAll=0\r\nList.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n[Pad]\r\nNoBoth=1\r\n");
+}
+
 TEST_F(PadSettingsFile, ACloseRequestWhileTheQuestionIsOpenAsksNothingMore) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     Create();
     Hold();
     // A second close request is handled inside the box's own message loop, as
     // one already queued would be; only the first box's answer counts.
-    int boxes = 0;
     TCloseAction nested = caHide;
     TCloseAction action = caHide;
     {
-        auto answer = testkit::MakeScopedHook(platform::hooks().messageBoxW,
-                                              [&](HWND, const wchar_t*, const wchar_t*, UINT) {
-                                                  ++boxes;
-                                                  // A start meanwhile can tell.
-                                                  EXPECT_TRUE(PadAskingToEnd(pad->Handle()));
-                                                  if (boxes == 1) pad->FormClose(pad, nested);
-                                                  return IDYES;
-                                              });
+        testkit::MessageBoxRecorder boxes;
+        boxes.onBox = [&](const testkit::MessageBoxRecorder::Box&) {
+            // A start meanwhile can tell.
+            EXPECT_TRUE(PadAskingToEnd(pad->Handle()));
+            if (boxes.boxes.size() == 1) pad->FormClose(pad, nested);
+            return IDYES;
+        };
         pad->FormClose(pad, action);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
     }
-    EXPECT_EQ(boxes, 1);
     EXPECT_FALSE(PadAskingToEnd(pad->Handle()));
     EXPECT_EQ(nested, caNone);
     EXPECT_NE(action, caNone);
@@ -311,13 +349,13 @@ TEST(CodePageRule, OnlyCodePage932AndSingleBytePagesKeepTheSettings) {
 TEST_F(PadSettingsFile, UnderAForeignCodePageNothingIsSavedAndTheUserIsToldOnce) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), kFiveEntries));
     const auto codePage = testkit::MakeScopedHook(platform::hooks().codePage, [] { return 65001u; });
-    WideBoxes boxes;
+    testkit::MessageBoxRecorder boxes;
     Create();
     ASSERT_TRUE(testkit::WaitFor([&] { return !boxes.boxes.empty(); }, "the box about the code page"));
-    const std::wstring& text = boxes.boxes[0].text;
-    EXPECT_EQ(text.find(W(PadIni())), 0u) << "names the file";
-    EXPECT_NE(text.find(L"65001"), std::wstring::npos);
-    EXPECT_NE(text.find(W("日本語 (日本)")), std::wstring::npos) << "says what to change";
+    const std::string& text = boxes.boxes[0].text;
+    EXPECT_EQ(text.find(PadIni()), 0u) << "names the file";
+    EXPECT_NE(text.find("65001"), std::string::npos);
+    EXPECT_NE(text.find("日本語 (日本)"), std::string::npos) << "says what to change";
     // Changed or not, ended or the session ended: the file stays as it was.
     pad->OptAll = true;
     SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
@@ -327,6 +365,58 @@ TEST_F(PadSettingsFile, UnderAForeignCodePageNothingIsSavedAndTheUserIsToldOnce)
     EXPECT_EQ(testkit::ReadFileBytes(PadIni()), kFiveEntries);
     testkit::Pump();
     EXPECT_EQ(boxes.boxes.size(), 1u) << "told once";
+}
+
+TEST_F(PadSettingsFile, EverySessionEndNoticeSavesWhileTheListExists) {
+    Create();
+    pad->OptAll = true;
+    // A notice that the session does not end saves nothing.
+    SendMessageA(pad->Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(GetFileAttributesA(PadIni().c_str()), INVALID_FILE_ATTRIBUTES);
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_NE(testkit::ReadFileBytes(PadIni()).find("All=1\r\n"), std::string::npos);
+    // The program lived on and the user changed the settings: the next notice
+    // saves them too.
+    pad->OptAll = false;
+    pad->Targets->Add("ﾒﾓ帳");
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    const std::string second = testkit::ReadFileBytes(PadIni());
+    EXPECT_NE(second.find("All=0\r\n"), std::string::npos) << second;
+    EXPECT_NE(second.find("List.Count=4\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\n"), std::string::npos) << second;
+    EXPECT_NE(second.find("List.3=｢ﾒﾓ帳｣\r\n"), std::string::npos) << second;
+
+    // Once the close has saved and freed the list, a notice writes nothing.
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), "closed"));
+    SendMessageA(pad->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), "closed");
+}
+
+TEST_F(PadSettingsFile, ACloseAfterTheCloseDoesNothing) {
+    Create();
+    pad->OptNoBoth = true;
+    TCloseAction action = caHide;
+    pad->FormClose(pad, action);
+    const std::string saved = testkit::ReadFileBytes(PadIni());
+    ASSERT_NE(saved.find("NoBoth=1\r\n"), std::string::npos) << saved;
+    ASSERT_FALSE(pad->Targets);
+    // A second close request that was already queued.
+    ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), saved + "; untouched\r\n"));
+    pad->FormClose(pad, action);
+    EXPECT_EQ(testkit::ReadFileBytes(PadIni()), saved + "; untouched\r\n");
+}
+
+TEST(PadTray, TheIconIsThereFromLoadingUntilDestruction) {
+    testkit::FakeShell shell;
+    auto pad = std::make_unique<TVTform>(&testkit::App());
+    // Added while the layout was read, modified at the loaded step: message, icon and tip.
+    EXPECT_EQ(shell.requests, (std::vector<std::string>{"add 1 7 Vantro Pad", "mod 1 7 Vantro Pad"}));
+    EXPECT_TRUE(pad->TaskTray1->InTray());
+    pad->DoCreate();
+    shell.requests.clear();
+    pad.reset();
+    EXPECT_EQ(shell.Ops(), std::vector<std::string>{"del 1"});
 }
 
 } // namespace

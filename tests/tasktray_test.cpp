@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/TaskTray.h"
+#include "controls/TrayRetry.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "tests/support/testkit.h"
@@ -19,38 +20,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// Stands in for the shell: notes each request as "op id flags tip" (and checks
-// the fields an add fixes), a notification as "info id flags title|text" (in
-// the record of the second version, which has those fields), accepting it
-// unless `refuse` says no.
-class FakeShell {
-public:
-    FakeShell() {
-        platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
-            if (d->uFlags & NIF_INFO) {
-                EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), d->cbSize);
-                EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), m);
-                EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
-                requests.push_back("info " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
-                                   std::string(d->szInfoTitle, strnlen(d->szInfoTitle, 64)) + "|" +
-                                   std::string(d->szInfo, strnlen(d->szInfo, 256)));
-                return (refuse && refuse(m)) ? FALSE : TRUE;
-            }
-            EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), d->cbSize);
-            EXPECT_EQ(1126u, d->uCallbackMessage); // WM_USER + 102
-            EXPECT_EQ(NotifyWindow()->Handle(), d->hWnd);
-            if (m != NIM_DELETE) icon = d->hIcon;
-            const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
-            requests.push_back(std::string(op) + " " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) +
-                               " " + std::string(d->szTip, strnlen(d->szTip, 64)));
-            return (refuse && refuse(m)) ? FALSE : TRUE;
-        };
-    }
-    ~FakeShell() { platform::hooks().shellNotifyIcon = nullptr; }
-    Strings requests;
-    HICON icon = nullptr;
-    std::function<bool(DWORD)> refuse;
-};
+using testkit::FakeShell;
 
 class TestForm : public TForm {
 public:
@@ -393,6 +363,175 @@ TEST(RealShell, AddsClicksAndDeletesAnIcon) {
                                  [&] { return std::to_string(presses) + " presses"; }));
     t->SetRegistered(false);
     EXPECT_TRUE(testkit::WaitFor([&] { return !findIcon(); }, "the icon gone from Wine's tray window"));
+}
+
+// ---------------------------------------------- when the shell does not play along
+
+bool Adds(DWORD m) { return m == NIM_ADD; }
+
+// Quiet retries every few milliseconds instead of seconds.
+class TrayTrouble : public Tray {
+protected:
+    void SetUp() override {
+        Tray::SetUp();
+        platform::hooks().trayRetryInterval = kRetryMs;
+    }
+    void TearDown() override {
+        platform::hooks().trayRetryInterval = 0;
+        Tray::TearDown();
+    }
+    // A tray read from a layout, as a form loads its components.
+    TTaskTray* Load(TestForm& owner) {
+        TTaskTray* t = nullptr;
+        owner.ReadLayout([&] { t = NewTray(true); });
+        return t;
+    }
+    TTaskTray* Shown() { return NewTray(true, ""); }
+    static void ShellRestarts() {
+        SendMessageA(NotifyWindow()->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    }
+    static constexpr int kRetryMs = 10;
+    testkit::MessageBoxRecorder boxes;
+};
+
+TEST(TrayRetryPlan, RetriesForAFewMinutesThenWaitsForTheShell) {
+    EXPECT_TRUE(TrayRetryDue(0));
+    EXPECT_TRUE(TrayRetryDue(10 * 1000));
+    EXPECT_TRUE(TrayRetryDue(2 * 60 * 1000));
+    EXPECT_FALSE(TrayRetryDue(15 * 60 * 1000));
+    EXPECT_FALSE(TrayRetryDue(24ul * 60 * 60 * 1000));
+}
+
+TEST_F(TrayTrouble, AnAddRefusedWhileLoadingIsRetriedQuietlyUntilTheShellTakesIt) {
+    shell.refuse = Adds;
+    TTaskTray* t = nullptr;
+    ASSERT_NO_THROW(t = Load(form));
+    EXPECT_TRUE(t->Registered());
+    EXPECT_FALSE(t->InTray());
+    EXPECT_TRUE(t->AddPending());
+    const int refusedAtLoad = shell.Count("add 1");
+    EXPECT_GE(refusedAtLoad, 1);
+
+    // The next quiet attempt is refused as well: no message, still pending.
+    // (Counted inside the retry's handling, which is over when the wait sees it.)
+    ASSERT_TRUE(testkit::WaitFor([&] { return shell.Count("add 1") > refusedAtLoad; }, "a quiet retry of the add"));
+    EXPECT_FALSE(t->InTray());
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // The shell is up: a later attempt adds the icon.
+    shell.refuse = nullptr;
+    EXPECT_TRUE(testkit::WaitFor([&] { return t->InTray(); }, "the icon added by a later retry"));
+    EXPECT_FALSE(t->AddPending());
+    EXPECT_TRUE(boxes.boxes.empty());
+    // No more attempts once it is there: the loop ran, timers included, for
+    // two retry intervals, in which a retry still planned would have come.
+    const size_t sent = shell.requests.size();
+    testkit::LetTimersRun(3, kRetryMs);
+    EXPECT_EQ(shell.requests.size(), sent);
+    delete t;
+    EXPECT_EQ(shell.Ops().back(), "del 1");
+}
+
+TEST_F(TrayTrouble, TheShellsBroadcastAddsAnIconPendingSinceLoading) {
+    shell.refuse = Adds;
+    TTaskTray* t = Load(form);
+    ASSERT_FALSE(t->InTray());
+    // Refused once more when the shell announces itself: still quiet, and no
+    // modify of an icon the shell never had.
+    shell.requests.clear();
+    ShellRestarts();
+    EXPECT_EQ(shell.Ops(), Strings{"add 1"});
+    EXPECT_FALSE(t->InTray());
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    shell.refuse = nullptr;
+    ShellRestarts();
+    EXPECT_TRUE(t->InTray());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(TrayTrouble, AReAddRefusedAfterTheShellRestartedFallsBackToAModify) {
+    TTaskTray* t = Shown();
+    // The restarted shell still holds the icon and refuses to add it again.
+    shell.refuse = Adds;
+    shell.requests.clear();
+    ShellRestarts();
+    EXPECT_EQ(shell.Ops(), (Strings{"add 1", "mod 1"}));
+    EXPECT_TRUE(t->InTray());
+    EXPECT_TRUE(boxes.boxes.empty());
+    // Later updates are modifies, and the end deletes the icon.
+    t->SetTipString("changed");
+    delete t;
+    EXPECT_EQ(shell.Ops(), (Strings{"add 1", "mod 1", "mod 1", "del 1"}));
+}
+
+// Run as administrator, the pad is above the shell: Windows keeps the shell's
+// broadcast from it unless its notification window lets that message through.
+TEST_F(TrayTrouble, TheShellsBroadcastIsLetThroughFromLowerLevels) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    const auto allow = testkit::MakeScopedHook(platform::hooks().allowMessage, [&](HWND wnd, UINT message) {
+        allowed.emplace_back(wnd, message);
+        return TRUE;
+    });
+    TTaskTray* t = Shown();
+    ASSERT_NE(NotifyWindow(), nullptr);
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{NotifyWindow()->Handle(), taskbarCreated}}));
+    // The broadcast still brings the icon back.
+    shell.requests.clear();
+    ShellRestarts();
+    EXPECT_EQ(shell.Ops(), Strings{"add 1"});
+    delete t;
+}
+
+TEST_F(TrayTrouble, NoIconWhileShownDeletesWithoutAModifyFirst) {
+    TTaskTray* t = Shown();
+    shell.refuse = [](DWORD m) { return m == NIM_MODIFY; };
+    shell.requests.clear();
+    EXPECT_NO_THROW(t->SetIcon(nullptr));
+    EXPECT_EQ(shell.Ops(), (Strings{"del 1"}));
+    EXPECT_TRUE(t->Icon()->Empty());
+    EXPECT_FALSE(t->Registered() || t->InTray());
+}
+
+// A press whose handling frees the tray's owner: nothing of the tray is
+// touched afterwards (its menu, kept alive elsewhere, does not open), and the
+// notification window goes once the callback is over.
+TEST_F(TrayTrouble, AMouseHandlerThatFreesTheTraysOwnerEndsTheDispatch) {
+    Strings log;
+    auto* menu = new TPopupMenu(&form);
+    auto* item = new TMenuItem(&form);
+    item->SetCaption("item");
+    menu->Add(item);
+    menu->OnPopup = [&](TObject*) {
+        log.push_back("menu");
+        // Never left open: the test would wait on it.
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            EndMenu();
+        });
+    };
+    for (UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        auto* owner = new TestForm;
+        auto* t = new TTaskTray(owner);
+        t->SetIconResource("TRAYICON");
+        t->SetRegistered(true);
+        t->SetPopupMenuL(menu);
+        t->SetPopupMenuR(menu);
+        t->OnMouseDown = [&log, owner](TObject*, TMouseButton, TShiftState, int, int) {
+            log.push_back("down");
+            delete owner;
+        };
+        PostMessageA(NotifyWindow()->Handle(), WM_TRAYNOTIFY, 1, press);
+        // The window goes once the dispatch is over, which is where a menu
+        // would have been opened.
+        EXPECT_TRUE(testkit::WaitFor([&] { return NotifyWindow() == nullptr; },
+                                     "the notification window gone after the callback"));
+        EXPECT_EQ(log, Strings{"down"}) << press;
+        EXPECT_TRUE(TrayIDList().empty());
+        log.clear();
+    }
 }
 
 } // namespace

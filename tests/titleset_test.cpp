@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dialogs/ListEdit.h"
+#include "dialogs/TargetText.h"
 #include "dialogs/TitleSet.h"
 #include "tests/support/dialogkit.h"
 #include "tests/support/testkit.h"
@@ -40,7 +41,7 @@ void EnterText(const std::string& text) {
     SetTitle->TargetEditBox->SetFocus();
     PumpApp();
     if (text.empty()) Press(VK_DELETE);
-    for (char ch : text) Press(LOBYTE(VkKeyScanA(ch)));
+    Type(text);
 }
 
 const Strings kFixed = {"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"};
@@ -272,6 +273,53 @@ TEST_F(AddTargetDialog, CancelCloseBoxAndShowingAgain) {
         Click(EditForm->OKbtn);
     });
     EXPECT_EQ(list, Strings{"one"});
+}
+
+// ----------------------------------- no line break and no half character enters
+
+TEST_F(AddTargetDialog, ACandidateTitleIsOfferedOnOneLineAndUncut) {
+    testkit::Window twoLines("two lines\r\n[Pad]\r\nNoBoth=1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 50, 300, 200});
+    // 38 bytes and "あ": the 39-byte read cuts the character in two.
+    const std::string a38(38, 'a');
+    testkit::Window longTitle(a38 + "あ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{60, 60, 300, 200});
+    Strings list = InSettings({"ABC"}, [] {
+        OpenAddTargetBeside();
+        const int index = Position("two lines  [Pad]  NoBoth=1");
+        ASSERT_GE(index, 0);
+        EXPECT_GE(Position(std::string(38, 'a')), 0);
+        for (const std::string& c : SetTitle->TargetList->Items().Items()) {
+            EXPECT_EQ(c.find_first_of("\r\n"), std::string::npos) << c;
+            EXPECT_EQ(DropCutLeadByte(c), c);
+        }
+        ClickItem(SetTitle->TargetList, index);
+        Click(SetTitle->OKBtn);
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, (Strings{"ABC", "two lines  [Pad]  NoBoth=1"}));
+}
+
+TEST_F(AddTargetDialog, TypedAndChangedTextLoseTheirLineBreaks) {
+    Strings list = InSettings({"ABC", "old"}, [] {
+        // Text pasted into the add-target dialog's edit box.
+        OpenAddTargetBeside();
+        SetTitle->TargetEditBox->SetText("pasted\r\n[Pad]");
+        Click(SetTitle->OKBtn);
+        EXPECT_FALSE(IsWindowVisible(SetTitle->Handle()));
+        // The same text again is a duplicate once cleaned.
+        OpenAddTargetBeside();
+        SetTitle->TargetEditBox->SetText("pasted  [Pad]");
+        Click(SetTitle->OKBtn);
+
+        // The change box of the settings dialog.
+        ClickItem(EditForm->TargetEditList, 1);
+        AnswerInputQuery("Targetの変更", [](HWND q) {
+            SetWindowTextA(FindWindowExA(q, nullptr, "TEdit", nullptr), "new\ttext\nList.Count=0");
+            Press(VK_RETURN);
+        });
+        Click(EditForm->EditBtn);
+        Click(EditForm->OKbtn);
+    });
+    EXPECT_EQ(list, (Strings{"ABC", "new text List.Count=0", "pasted  [Pad]"}));
 }
 
 } // namespace

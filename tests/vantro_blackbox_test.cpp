@@ -38,23 +38,10 @@ TEST_F(Vantro, DocksFollowsLatchesAndHidesUnderRealInput) {
     testkit::ClickAt(ShiftButton());
     ASSERT_TRUE(testkit::WaitFor([&] { return !hook.For(VK_SHIFT).empty(); }, "a Shift event"));
     EXPECT_EQ(hook.For(VK_SHIFT), std::vector<bool>{false}) << "one key-down for Shift";
-    // Whether Shift is still held depends on Wine, which may re-read the
-    // keyboard from the X server meanwhile: recorded, not asserted.
-    RecordProperty("shift_held_after_latch", testkit::KeyHeld(VK_SHIFT) ? "yes" : "no");
     EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); },
                                  "the foreground back on the target", testkit::Foreground));
 
-    // A click in the target. Whether it carries MK_SHIFT depends on Wine, which
-    // re-reads the modifiers from the X server on pointer events; it is
-    // recorded, not asserted.
-    const RECT t = target.Rect();
-    testkit::ClickAt(POINT{(t.left + t.right) / 2, (t.top + t.bottom) / 2});
-    ASSERT_FALSE(target.ClickKeys.empty());
-    const bool carried = (target.ClickKeys.back() & MK_SHIFT) != 0;
-    RecordProperty("target_click_had_MK_SHIFT", carried ? "yes" : "no");
-    printf("the target's click after the latch %s MK_SHIFT\n", carried ? "carried" : "did not carry");
-
-    // Wine may have let go of Shift on that click; the pad then shows SHIFT
+    // Wine may have let go of Shift meanwhile; the pad then shows SHIFT
     // raised, the next click latches anew and the one after lets go.
     ExpectNextLatchClickReleases(hook);
 
@@ -69,10 +56,7 @@ TEST_F(Vantro, FirstRunWritesTheSettingsFileAtClose) {
     ASSERT_NE(proc.Pad(), nullptr);
     EXPECT_EQ(GetFileAttributesA(proc.IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(proc.Close());
-    const std::string want =
-        "[Target]\r\nAll=0\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
-        "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n[Pad]\r\nNoBoth=0\r\n";
-    EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), want);
+    EXPECT_EQ(testkit::ReadFileBytes(proc.IniPath()), testkit::kFirstRunFile);
 }
 
 TEST_F(Vantro, AHandWrittenListDecidesTheTargets) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/blackbox.h"
+#include "tests/support/dialogkit.h"
 #include "tests/support/testkit.h"
 
 using testkit::VantroProcess;
@@ -183,8 +184,8 @@ TEST_F(Commands, ATitleAddedFromARunningWindowDocksThePad) {
     testkit::RightClickAt(NameLabel());
     HWND menu = WaitMenu();
     ASSERT_NE(menu, nullptr);
-    PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
+    dialogkit::Press(VK_DOWN);
+    dialogkit::Press(VK_RETURN);
     ASSERT_TRUE(proc.WaitExit());
     const std::string ini = testkit::ReadFileBytes(proc.IniPath());
     EXPECT_NE(ini.find("List.Count=4\r\n"), std::string::npos) << ini;

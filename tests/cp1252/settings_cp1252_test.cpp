@@ -15,9 +15,6 @@ using vcl::TStringList;
 
 namespace {
 
-const char kFirstRunFile[] =
-    "[Target]\r\nAll=0\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
-    "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n[Pad]\r\nNoBoth=0\r\n";
 
 TEST(CodePage1252, TheSettingsFileHoldsTheSameBytesAndReadsBack) {
     ASSERT_EQ(GetACP(), 1252u) << "the manifest's code page did not take";
@@ -32,7 +29,7 @@ TEST(CodePage1252, TheSettingsFileHoldsTheSameBytesAndReadsBack) {
         ini.WriteTextList("Target", "List", defaults);
         ini.WriteFlag("Pad", "NoBoth", false);
     });
-    EXPECT_EQ(testkit::ReadFileBytes(path), kFirstRunFile);
+    EXPECT_EQ(testkit::ReadFileBytes(path), testkit::kFirstRunFile);
 
     // A file written on a Japanese system reads back byte for byte.
     ASSERT_TRUE(testkit::WriteFileBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表｣\r\n"));

@@ -3,26 +3,12 @@
 #include <sstream>
 
 #include "pad/PadLayout.h"
+#include "tests/support/dialogkit.h"
 #include "tests/support/testkit.h"
 
 namespace testkit {
 
 const wchar_t kNameOutside932[] = L"Zo\u00EB \u00E9t\u00E9 \uD55C";
-
-std::wstring Wide(const std::string& cp932) {
-    const int n = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    if (n > 0) MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), &w[0], n);
-    return w;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    if (n > 0)
-        WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
 
 TempFolder::TempFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH] = L"";
@@ -53,7 +39,7 @@ TempFolder::~TempFolder() {
 }
 
 VantroProcess::VantroProcess(const std::wstring& folderName) : FFolder(folderName) {
-    FCopied = CopyFileW(Wide(ExeDir() + "vantro.exe").c_str(), (FFolder.DirW() + L"vantro.exe").c_str(), FALSE) != 0;
+    FCopied = CopyFileW(WideFrom932(ExeDir() + "vantro.exe").c_str(), (FFolder.DirW() + L"vantro.exe").c_str(), FALSE) != 0;
 }
 
 VantroProcess::~VantroProcess() { Kill(); }
@@ -190,7 +176,7 @@ std::wstring VantroProcess::MessageBoxTextW(HWND* box) const {
     return L"";
 }
 
-std::string VantroProcess::MessageBoxText(HWND* box) const { return Narrow(MessageBoxTextW(box)); }
+std::string VantroProcess::MessageBoxText(HWND* box) const { return Cp932From(MessageBoxTextW(box)); }
 
 void VantroProcess::Kill() {
     if (!FPi.hProcess) return;
@@ -328,16 +314,8 @@ void VantroTest::ChooseFirstMenuBarItem(HWND dialog) {
     ASSERT_TRUE(Answers(dialog)) << "the dialog does not answer";
     ASSERT_EQ(GetForegroundWindow(), dialog);
     // F10 opens the menu bar at its first item; Enter chooses it.
-    PressKey(VK_F10);
-    PressKey(VK_RETURN);
-}
-
-void VantroTest::PressKey(WORD vk) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
+    dialogkit::Press(VK_F10);
+    dialogkit::Press(VK_RETURN);
 }
 
 void VantroTest::TrayCallback(UINT mouse) {
@@ -351,37 +329,6 @@ HWND VantroTest::WaitMenu() {
     EXPECT_TRUE(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
                         "the popup menu open"));
     return menu;
-}
-
-KeyHook* KeyHook::self = nullptr;
-
-KeyHook::KeyHook() {
-    self = this;
-    hook = SetWindowsHookExA(WH_KEYBOARD_LL, &Proc, GetModuleHandleA(nullptr), 0);
-}
-
-KeyHook::~KeyHook() {
-    UnhookWindowsHookEx(hook);
-    self = nullptr;
-}
-
-std::vector<bool> KeyHook::For(DWORD vk) const {
-    std::vector<bool> ups;
-    for (const Event& e : events) {
-        const bool shift = e.vk == VK_SHIFT || e.vk == VK_LSHIFT || e.vk == VK_RSHIFT;
-        const bool ctrl = e.vk == VK_CONTROL || e.vk == VK_LCONTROL || e.vk == VK_RCONTROL;
-        if ((vk == VK_SHIFT && shift) || (vk == VK_CONTROL && ctrl)) ups.push_back(e.up);
-    }
-    return ups;
-}
-
-LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
-    auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
-    // Only injected keys (the program's); not MoveMouse's probe.
-    if (code == HC_ACTION && self && (k->flags & LLKHF_INJECTED) && k->dwExtraInfo != kProbeTag) {
-        self->events.push_back(Event{k->vkCode, wp == WM_KEYUP || wp == WM_SYSKEYUP});
-    }
-    return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 int WineTrayIcons() {
@@ -404,7 +351,11 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(Wide(path)); }
+const char kFirstRunFile[] =
+    "[Target]\r\nAll=0\r\nList.Count=3\r\nList.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\nList.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
+    "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n[Pad]\r\nNoBoth=0\r\n";
+
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(WideFrom932(path)); }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -415,7 +366,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return ok;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) { return WriteFileBytes(Wide(path), bytes); }
+bool WriteFileBytes(const std::string& path, const std::string& bytes) { return WriteFileBytes(WideFrom932(path), bytes); }
 
 HeldFile::HeldFile(const std::wstring& path)
     : FHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/WideProfile.h"
 #include "tests/support/testkit.h"
 
 namespace testkit {
@@ -17,9 +18,10 @@ namespace testkit {
 // code page 932 form, nor has the Hangul syllable).
 extern const wchar_t kNameOutside932[];
 
-// Code page 932 text in UTF-16, and back ("?" for what the code page lacks).
-std::wstring Wide(const std::string& cp932);
-std::string Narrow(const std::wstring& wide);
+// Code page 932 text in UTF-16, and back ("?" for what the code page lacks):
+// the program's own conversions.
+using vcl::ini::Cp932From;
+using vcl::ini::WideFrom932;
 
 // A new private folder under the temp folder; with `name`, a folder of that
 // name inside it, which is then the one offered. Removed with its files.
@@ -31,7 +33,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     // Both end in a backslash; the code page 932 form only as far as it goes.
     const std::wstring& DirW() const { return FDir; }
-    std::string Dir() const { return Narrow(FDir); }
+    std::string Dir() const { return Cp932From(FDir); }
 
 private:
     std::wstring FParent, FDir;
@@ -89,29 +91,6 @@ private:
     PROCESS_INFORMATION FPi{};
 };
 
-// Records the injected key events (the program's) that reach the system,
-// through a low-level keyboard hook; its callbacks arrive while the thread
-// pumps messages.
-class KeyHook {
-public:
-    struct Event {
-        DWORD vk;
-        bool up;
-    };
-    KeyHook();
-    ~KeyHook();
-    KeyHook(const KeyHook&) = delete;
-    KeyHook& operator=(const KeyHook&) = delete;
-    // For VK_SHIFT or VK_CONTROL (either side's code counts): each event, true for a key-up.
-    std::vector<bool> For(DWORD vk) const;
-    std::vector<Event> events;
-
-private:
-    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp);
-    static KeyHook* self;
-    HHOOK hook = nullptr;
-};
-
 // A test of the real program: no modifier held and the pointer parked in a
 // corner before it (a window mapped under the pointer would make Wine drop
 // injected modifiers); the program killed and the keys released after it.
@@ -144,8 +123,6 @@ protected:
     // Chooses the first item of the menu bar of the program's dialog in the
     // foreground, with the keyboard.
     void ChooseFirstMenuBarItem(HWND dialog);
-    // A key pressed and released with real input (it goes to the foreground).
-    void PressKey(WORD vk);
     // Ticks a check box of a dialog of the program, and checks that it took.
     void Tick(HWND dialog, const char* caption);
     // A callback of the tray icon, as the shell posts it.
@@ -161,6 +138,9 @@ protected:
 // -1 when there is no such area (not under Wine, or no icon yet).
 int WineTrayIcons();
 
+// The settings file a first run writes: the three default targets, in code page 932.
+extern const char kFirstRunFile[];
+
 // The whole content of a file, or "" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 std::string ReadFileBytes(const std::wstring& path);
@@ -172,7 +152,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 class HeldFile {
 public:
     explicit HeldFile(const std::wstring& path);
-    explicit HeldFile(const std::string& path) : HeldFile(Wide(path)) {}
+    explicit HeldFile(const std::string& path) : HeldFile(WideFrom932(path)) {}
     ~HeldFile() { Release(); }
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;

@@ -53,8 +53,12 @@ void AnswerInputQuery(const char* caption, const std::function<void(HWND)>& answ
                   EXPECT_TRUE(BringToFront(q));
                   PumpApp();
                   answer(q);
-                  // A failed step must not leave the query open.
-                  if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
+                  // A failed step must not leave it open: closed if it is still
+                  // there once its loop has had the answer (which ends the loop
+                  // before any timer).
+                  WhenReady([] { return true; }, [q] {
+                      if (IsWindow(q)) PostMessageA(q, WM_CLOSE, 0, 0);
+                  });
               },
               "the query \"" + title + "\"",
               [=] {
@@ -71,29 +75,20 @@ void PumpApp() {
 
 ::testing::AssertionResult WaitApp(const std::function<bool()>& done, const std::string& what,
                                    const std::function<std::string()>& seen) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (static_cast<int>(GetTickCount() - start) >= testkit::kLimitMs) {
-            auto failure = ::testing::AssertionFailure()
-                           << "waited " << testkit::kLimitMs / 1000 << " s for " << what;
-            if (seen) failure << "; seen: " << seen();
-            return failure;
-        }
-        PumpApp();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return ::testing::AssertionSuccess();
+    return testkit::WaitFor(done, what, seen, testkit::kLimitMs, [] { PumpApp(); });
 }
 
 void Press(WORD vk) {
     // The key's toggle bit flips when this thread takes the press from its
     // queue, and its down bit clears when it takes the release.
     const SHORT before = GetKeyState(vk);
+    const bool ours = GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_KEYBOARD;
     in[0].ki.wVk = in[1].ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
+    if (!ours) return;
     EXPECT_TRUE(WaitApp(
         [&] {
             const SHORT now = GetKeyState(vk);

@@ -35,8 +35,8 @@ void AnswerInputQuery(const char* caption, const std::function<void(HWND)>& answ
 void PumpApp();
 ::testing::AssertionResult WaitApp(const std::function<bool()>& done, const std::string& what,
                                    const std::function<std::string()>& seen = nullptr);
-// A key pressed and released with real input; returns once this thread has
-// handled both.
+// A key pressed and released with real input (it goes to the foreground);
+// when the foreground is a window of this thread, returns once it has handled both.
 void Press(WORD vk);
 // Types lower-case letters, digits and blanks.
 void Type(const std::string& text);

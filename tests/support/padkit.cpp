@@ -1,5 +1,7 @@
 #include "tests/support/padkit.h"
 
+#include "settings/SafeSave.h"
+
 namespace padkit {
 
 using namespace vcl;
@@ -88,6 +90,39 @@ OtherProcessTarget::~OtherProcessTarget() {
 
 ::testing::AssertionResult OtherProcessTarget::Activate() {
     return testkit::ActivateAndSettle(wnd, [] { testkit::Pump(); });
+}
+
+std::string PadIni() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string s(path);
+    return s.substr(0, s.rfind('.')) + ".ini";
+}
+
+namespace {
+// The settings file and a copy a cut save may have left beside it.
+void RemoveSettingsFiles() {
+    DeleteFileA(PadIni().c_str());
+    DeleteFileW(vcl::ini::SaveCopyPath(testkit::WideFrom932(PadIni())).c_str());
+}
+} // namespace
+
+void PadFileTest::SetUp() {
+    RemoveSettingsFiles();
+    testkit::ReleaseModifiers();
+}
+
+void PadFileTest::TearDown() {
+    held.reset();
+    delete pad;
+    pad = nullptr;
+    RemoveSettingsFiles();
+    testkit::ReleaseModifiers();
+}
+
+void PadFileTest::Hold() {
+    held = std::make_unique<testkit::HeldFile>(PadIni());
+    ASSERT_TRUE(held->Held());
 }
 
 void PadTest::SetUp() {

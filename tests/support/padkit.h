@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pad/VTform.h"
+#include "tests/support/blackbox.h"
 #include "tests/support/testkit.h"
 
 namespace padkit {
@@ -47,6 +48,23 @@ public:
 
 private:
     PROCESS_INFORMATION pi{};
+};
+
+// The pad's settings file: this test program's name with ".ini", beside it.
+std::string PadIni();
+
+// A fixture for the pad and its settings file: no file and no modifier held
+// before and after; the test makes the pad once it has prepared the file.
+class PadFileTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Create() { pad = NewPad(); }
+    // Holds the settings file open without sharing, as a backup tool may.
+    void Hold();
+    void Release() { held->Release(); }
+    vcl::TVTform* pad = nullptr;
+    std::unique_ptr<testkit::HeldFile> held;
 };
 
 // A fixture with a fresh pad and no modifier held before and after.

@@ -1,5 +1,7 @@
 #include "tests/support/testkit.h"
 
+#include "controls/TaskTray.h"
+
 #include <map>
 #include <sstream>
 
@@ -24,7 +26,8 @@ void Pump() {
 }
 
 ::testing::AssertionResult WaitFor(const std::function<bool()>& done, const std::string& what,
-                                   const std::function<std::string()>& seen, int ms) {
+                                   const std::function<std::string()>& seen, int ms,
+                                   const std::function<void()>& pump) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (static_cast<int>(GetTickCount() - start) >= ms) {
@@ -32,7 +35,8 @@ void Pump() {
             if (seen) failure << "; seen: " << seen();
             return failure;
         }
-        Pump();
+        if (pump) pump();
+        else Pump();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return ::testing::AssertionSuccess();
@@ -119,32 +123,6 @@ void XRoundTrip() {
     ReleaseDC(nullptr, dc);
 }
 
-::testing::AssertionResult InFront(HWND wnd, POINT at) {
-    DWORD asked = 0;
-    return WaitFor(
-        [&] {
-            // X focus events still on their way to this process may move the
-            // activation elsewhere: take them in first.
-            XRoundTrip();
-            Pump();
-            const bool front = GetForegroundWindow() == wnd;
-            if (front && GetAncestor(WindowFromPoint(at), GA_ROOT) == wnd) return true;
-            if (GetTickCount() - asked > 1000) {
-                // An activation handed over between processes may raise its
-                // window late, over the foreground window.
-                if (front) SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                else SetForegroundWindow(wnd);
-                asked = GetTickCount();
-            }
-            return false;
-        },
-        "\"" + Title(wnd) + "\" in front", [&] {
-            HWND cover = GetAncestor(WindowFromPoint(at), GA_ROOT);
-            return "the foreground " + Foreground() + ", at " + std::to_string(at.x) + "," + std::to_string(at.y) +
-                   " \"" + Title(cover) + "\"";
-        });
-}
-
 void ProbeDown() { keybd_event(VK_RCONTROL, 0, KEYEVENTF_EXTENDEDKEY, kProbeTag); }
 
 void ProbeWait() {
@@ -216,18 +194,117 @@ KeyRecorder::KeyRecorder() {
 
 KeyRecorder::~KeyRecorder() { platform::hooks().sendKey = nullptr; }
 
+KeyHook* KeyHook::self = nullptr;
+
+KeyHook::KeyHook() {
+    self = this;
+    hook = SetWindowsHookExA(WH_KEYBOARD_LL, &Proc, GetModuleHandleA(nullptr), 0);
+}
+
+KeyHook::~KeyHook() {
+    UnhookWindowsHookEx(hook);
+    self = nullptr;
+}
+
+namespace {
+bool SameKey(DWORD asked, DWORD vk) {
+    if (asked == VK_SHIFT) return vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT;
+    if (asked == VK_CONTROL) return vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL;
+    return asked == vk;
+}
+constexpr BYTE kMarker = 0x88; // unassigned
+} // namespace
+
+std::vector<bool> KeyHook::For(DWORD vk) const {
+    std::vector<bool> ups;
+    for (const Event& e : events)
+        if (SameKey(vk, e.vk) && (e.flags & LLKHF_INJECTED) && e.extra == platform::kPadKeyMark) ups.push_back(e.up);
+    return ups;
+}
+
+bool KeyHook::Saw(DWORD vk, bool up, bool injected, size_t from) const {
+    for (size_t i = from; i < events.size(); ++i) {
+        const Event& e = events[i];
+        if (SameKey(vk, e.vk) && e.up == up && ((e.flags & LLKHF_INJECTED) != 0) == injected) return true;
+    }
+    return false;
+}
+
+::testing::AssertionResult KeyHook::Flush() {
+    const size_t from = events.size();
+    keybd_event(kMarker, 0, 0, 0);
+    keybd_event(kMarker, 0, KEYEVENTF_KEYUP, 0);
+    return WaitFor([&] { return Saw(kMarker, true, true, from); }, "the marker key seen by the hook");
+}
+
+LRESULT CALLBACK KeyHook::Proc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && self) {
+        const auto* k = reinterpret_cast<KBDLLHOOKSTRUCT*>(lp);
+        self->events.push_back(Event{k->vkCode, k->flags, k->dwExtraInfo, wp == WM_KEYUP || wp == WM_SYSKEYUP});
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 void PrintTo(const KeyRecorder::Event& e, std::ostream* os) {
     *os << "{vk " << int(e.vk) << (e.flags & KEYEVENTF_KEYUP ? " up" : " down") << " flags " << e.flags << "}";
 }
 
-MessageBoxRecorder::MessageBoxRecorder() {
+MessageBoxRecorder::MessageBoxRecorder(int answer) : answer(answer) {
     platform::hooks().messageBox = [this](HWND, const char* text, const char* caption, UINT type) {
         boxes.push_back(Box{text, caption, type});
-        return IDOK;
+        return onBox ? onBox(boxes.back()) : this->answer;
     };
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() { platform::hooks().messageBox = nullptr; }
+
+Clock::Clock(ULONGLONG step) : step(step) {
+    platform::hooks().tickCount = [this] {
+        ++reads;
+        if (onRead) onRead(reads);
+        const ULONGLONG read = now;
+        now += this->step;
+        return read;
+    };
+}
+
+Clock::~Clock() { platform::hooks().tickCount = nullptr; }
+
+FakeShell::FakeShell() {
+    platform::hooks().shellNotifyIcon = [this](DWORD m, NOTIFYICONDATAA* d) {
+        if (d->uFlags & NIF_INFO) {
+            EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), d->cbSize);
+            EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), m);
+            EXPECT_EQ(vcl::NotifyWindow()->Handle(), d->hWnd);
+            requests.push_back("info " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
+                               std::string(d->szInfoTitle, strnlen(d->szInfoTitle, 64)) + "|" +
+                               std::string(d->szInfo, strnlen(d->szInfo, 256)));
+            return (refuse && refuse(m)) ? FALSE : TRUE;
+        }
+        EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), d->cbSize);
+        EXPECT_EQ(1126u, d->uCallbackMessage); // WM_USER + 102
+        EXPECT_EQ(vcl::NotifyWindow()->Handle(), d->hWnd);
+        if (m != NIM_DELETE) icon = d->hIcon;
+        const char* op = m == NIM_ADD ? "add" : m == NIM_MODIFY ? "mod" : "del";
+        requests.push_back(std::string(op) + " " + std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
+                           std::string(d->szTip, strnlen(d->szTip, 64)));
+        return (refuse && refuse(m)) ? FALSE : TRUE;
+    };
+}
+
+FakeShell::~FakeShell() { platform::hooks().shellNotifyIcon = nullptr; }
+
+std::vector<std::string> FakeShell::Ops() const {
+    std::vector<std::string> ops;
+    for (const std::string& r : requests) ops.push_back(r.substr(0, r.find(' ', 4)));
+    return ops;
+}
+
+int FakeShell::Count(const std::string& op) const {
+    int n = 0;
+    for (const std::string& o : Ops()) n += o == op;
+    return n;
+}
 
 void ReleaseModifiers() {
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
@@ -362,6 +439,17 @@ int Bitmap::Count(const RECT& r, const std::function<bool(COLORREF)>& match) con
 
 int Bitmap::Count(const RECT& r, COLORREF c) const {
     return Count(r, [c](COLORREF p) { return p == c; });
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
 }
 
 std::string ExeDir() {

@@ -28,10 +28,11 @@ vcl::TApplication& App();
 
 // Handles the messages that are waiting, without waiting for more.
 void Pump();
-// Pumps until `done` holds. After `ms` it fails, naming `what` and, when
-// given, what `seen` reports of the state at that moment.
+// Pumps (with `pump`, else Pump) until `done` holds. After `ms` it fails,
+// naming `what` and, when given, what `seen` reports of the state then.
 ::testing::AssertionResult WaitFor(const std::function<bool()>& done, const std::string& what,
-                                   const std::function<std::string()>& seen = nullptr, int ms = kLimitMs);
+                                   const std::function<std::string()>& seen = nullptr, int ms = kLimitMs,
+                                   const std::function<void()>& pump = nullptr);
 // Pumps until `n` ticks of a timer of `intervalMs` have been handled: proof that
 // the message loop ran, timers included, for that long.
 void LetTimersRun(int n, int intervalMs = 100);
@@ -79,22 +80,79 @@ public:
     // system made of it before Wine's next re-read of the keyboard (see ProbeDown).
     std::vector<bool> heldAfter;
 };
+// Every key event that reaches the system, as a low-level keyboard hook of
+// this thread sees it (its callbacks arrive while the thread pumps messages):
+// the user's own (hardware) keys and injected ones, with their flags and
+// extra information, so that the pad's own events (marked kPadKeyMark, from
+// this process or another) can be picked out.
+class KeyHook {
+public:
+    struct Event {
+        DWORD vk, flags;
+        ULONG_PTR extra;
+        bool up;
+    };
+    KeyHook();
+    ~KeyHook();
+    KeyHook(const KeyHook&) = delete;
+    KeyHook& operator=(const KeyHook&) = delete;
+    // The pad's own events for VK_SHIFT or VK_CONTROL (either side's code
+    // counts): each one, true for a key-up.
+    std::vector<bool> For(DWORD vk) const;
+    // Whether an event of `vk` (for VK_SHIFT and VK_CONTROL, of either side)
+    // came by, at or after position `from`.
+    bool Saw(DWORD vk, bool up, bool injected, size_t from = 0) const;
+    // Sends a key nobody uses and waits until it comes by: everything sent
+    // before it has come by as well, through every hook of this thread (the
+    // pad's keyboard watch included).
+    ::testing::AssertionResult Flush();
+    std::vector<Event> events;
+
+private:
+    static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp);
+    static KeyHook* self;
+    HHOOK hook = nullptr;
+};
+
 // Holds `vk` again when Wine dropped it after the program pressed it (a re-read
 // of the keyboard from X, which knows nothing of injected keys), so that a test
 // of its release starts from a held key; true when it is held.
 bool EnsureHeld(int vk);
 void PrintTo(const KeyRecorder::Event& e, std::ostream* os);
 
-// Records message boxes shown through the seam instead of showing them.
+// Records the message boxes shown through the seam instead of showing them
+// (those with a UTF-16 text in code page 932), and answers each with `answer`,
+// or with what `onBox` returns when it is set (it runs while the box is "open").
 class MessageBoxRecorder {
 public:
     struct Box {
         std::string text, caption;
         UINT type;
     };
-    MessageBoxRecorder();
+    explicit MessageBoxRecorder(int answer = IDOK);
     ~MessageBoxRecorder();
     std::vector<Box> boxes;
+    int answer;
+    std::function<int(const Box&)> onBox;
+};
+
+// Stands in for the shell's notification area: notes each request as
+// "op id flags tip" (checking the fields every request of a tray icon
+// carries), a notification as "info id flags title|text" (in the record of
+// the second version, which has those fields), and accepts it unless
+// `refuse` says no.
+class FakeShell {
+public:
+    FakeShell();
+    ~FakeShell();
+    FakeShell(const FakeShell&) = delete;
+    FakeShell& operator=(const FakeShell&) = delete;
+    // The requests as "op id", and how many of them are `op`.
+    std::vector<std::string> Ops() const;
+    int Count(const std::string& op) const;
+    std::vector<std::string> requests;
+    HICON icon = nullptr; // of the last add or modify
+    std::function<bool(DWORD message)> refuse;
 };
 
 // Sets one of the platform seams for the life of the guard, and clears it
@@ -114,6 +172,22 @@ template <class Hook, class Fn>
 ScopedHook<Hook> MakeScopedHook(Hook& slot, Fn fn) {
     return ScopedHook<Hook>(slot, Hook(std::move(fn)));
 }
+
+// The program's clock (the platform seam) for the life of the object. It
+// stands still: it moves on by `step` at each read, and by what the test
+// moves it on. `onRead` runs at each read, with their count so far.
+class Clock {
+public:
+    explicit Clock(ULONGLONG step = 0);
+    ~Clock();
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
+    void Advance(ULONGLONG ms) { now += ms; }
+    ULONGLONG now = 1000000;
+    ULONGLONG step;
+    int reads = 0;
+    std::function<void(int reads)> onRead;
+};
 
 // Releases Shift and Ctrl, whatever a failed test left behind.
 void ReleaseModifiers();
@@ -135,10 +209,6 @@ void ProbeWait();
 // A round trip to the X server: X events sent to this process before it are
 // then waiting to be handled.
 void XRoundTrip();
-// Waits until `wnd` (of any process) is the foreground window and nothing
-// covers the screen point `at` of it, asking for the foreground again now and then.
-::testing::AssertionResult InFront(HWND wnd, POINT at);
-
 // An absolute pointer input at a screen point, in the 0..65535 units of SendInput.
 MOUSEINPUT MouseAt(POINT screen, DWORD flags);
 // Moves the pointer there; when it enters another window, returns once Wine has
@@ -176,6 +246,9 @@ SIZE MeasureText(const char* face, int height, int weight, BYTE charset, const s
 // Whether the tests run under Wine (its ntdll exports wine_get_version).
 // Tests that can only mean something there skip themselves elsewhere.
 bool UnderWine();
+
+// Bytes as two hex digits each, separated by blanks ("95 5C").
+std::string Hex(const std::string& bytes);
 
 // Folder of the running test program, ending in a backslash.
 std::string ExeDir();
