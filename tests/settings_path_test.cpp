@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "settings/IniGT.h"
@@ -132,20 +131,19 @@ TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {
     ASSERT_TRUE(held.Held());
     // The profile read cannot tell: it answers the default, as for a missing file.
     EXPECT_FALSE(ini.ReadFlag("Pad", "NoBoth", false));
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_FALSE(ini.WaitUntilReadable(600));
-    EXPECT_GE(GetTickCount64() - start, 550u) << "it kept trying for the time it was given";
-
-    // Let go while it waits: the file is read.
-    // The other program lets go a moment after the wait began (its own
-    // timing, not a wait of the test: the result is the same for any moment
-    // within the limit given).
-    std::thread release([&held] {
-        Sleep(400);
-        held.Release();
-    });
-    EXPECT_TRUE(ini.WaitUntilReadable(10000));
-    release.join();
+    {
+        // The wait's clock moves on a second at each read: it probes at the
+        // start and at 1, 2 and 3 seconds, then gives up.
+        testkit::Clock clock(1000);
+        EXPECT_FALSE(ini.WaitUntilReadable(3000));
+        EXPECT_EQ(clock.reads, 4) << "it kept trying for the time it was given";
+        // Let go while it waits, after it found the file held: the file is read.
+        clock.reads = 0;
+        clock.onRead = [&held](int reads) {
+            if (reads == 2) held.Release();
+        };
+        EXPECT_TRUE(ini.WaitUntilReadable(10000));
+    }
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
 }
 
@@ -334,4 +332,12 @@ TEST_F(SaveAllOrNothing, AFailureAtAnyStepLeavesTheOldFileByteForByteAndNoCopy) 
     // The same save goes through once nothing refuses.
     EXPECT_TRUE(Save(false, two));
     EXPECT_EQ(File(), InPlace(kOtherSections, false, two));
+    // The replacement failed after it had taken the file away: the copy, which
+    // is complete, becomes the file.
+    ASSERT_TRUE(testkit::WriteFileBytes(path, kOtherSections));
+    EXPECT_TRUE(Save(true, two, [&](FileStep s, const std::wstring&) {
+        return s == FileStep::Replace && DeleteFileW(path.c_str());
+    }));
+    EXPECT_EQ(File(), InPlace(kOtherSections, true, two));
+    EXPECT_FALSE(CopyLeft());
 }
