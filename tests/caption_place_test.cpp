@@ -410,6 +410,9 @@ private:
 };
 
 const char kTarget[] = "C:\\ - ｴｸｽﾌﾟﾛｰﾗ";
+// The visible frame of the stand-in window managers below: 7 px inside the
+// window rectangle at the sides and the bottom.
+RECT VisibleFrame(const RECT& w) { return RECT{w.left + 7, w.top, w.right - 7, w.bottom - 7}; }
 // Windows answers the caption question for every standard frame itself; only
 // Wine leaves a plain window's answer empty, so that it gets the classic place.
 const char kPlainOnlyUnderWine[] = "a plain window reports no caption buttons only under Wine";
@@ -528,17 +531,13 @@ TEST_F(CaptionDocking, TheVisibleFrameFromTheWindowManagerStandsInForTheWindow) 
             if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS || size != sizeof(RECT)) return E_INVALIDARG;
             RECT r{};
             if (!GetWindowRect(wnd, &r)) return E_HANDLE;
-            *static_cast<RECT*>(value) = RECT{r.left + 7, r.top, r.right - 7, r.bottom - 7};
+            *static_cast<RECT*>(value) = VisibleFrame(r);
             return S_OK;
         });
     CaptionWindow plain(kTarget, Caption::Plain);
     ASSERT_TRUE(plain.Activate());
     Poll();
-    RECT frame = plain.WindowRect();
-    frame.left += 7;
-    frame.right -= 7;
-    frame.bottom -= 7;
-    ExpectAt(Classic(frame));
+    ExpectAt(Classic(VisibleFrame(plain.WindowRect())));
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back().first, plain.hwnd());
 
@@ -647,11 +646,7 @@ TEST_F(CaptionDocking, OnAMonitorAtAnotherResolutionTheButtonsGiveWayToTheConver
         OtherMonitor twice(2, 2);
         ASSERT_TRUE(w.Activate());
         Poll();
-        RECT frame = w.WindowRect();
-        frame.left += 7;
-        frame.right -= 7;
-        frame.bottom -= 7;
-        ExpectAt(Classic(frame));
+        ExpectAt(Classic(VisibleFrame(w.WindowRect())));
     }
     // A window stretched by the system on a monitor at the system's
     // resolution: its frame is used as it comes, its buttons are not.
@@ -659,11 +654,7 @@ TEST_F(CaptionDocking, OnAMonitorAtAnotherResolutionTheButtonsGiveWayToTheConver
         OtherMonitor stretched(1, 2);
         w.MoveBy(20, 10);
         Poll();
-        RECT frame = w.WindowRect();
-        frame.left += 7;
-        frame.right -= 7;
-        frame.bottom -= 7;
-        ExpectAt(Classic(frame));
+        ExpectAt(Classic(VisibleFrame(w.WindowRect())));
     }
     // Everything at the system's resolution again: the buttons place the pad.
     w.MoveBy(20, 10);

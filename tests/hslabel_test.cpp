@@ -20,11 +20,7 @@ using namespace vcl;
 
 namespace {
 
-struct AppEnvironment : ::testing::Environment {
-    void SetUp() override { (new TApplication)->Initialize(); }
-    void TearDown() override { delete Application; }
-};
-const auto* const gAppEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+const TApplication& gApp = testkit::App();
 
 class TestForm : public TForm {
 public:

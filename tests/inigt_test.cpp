@@ -64,40 +64,6 @@ void ExpectWriteError(const std::function<void()>& write, const std::string& pat
 
 }  // namespace
 
-TEST(IniFile, FirstRunWritesTheEightLinesAfterDefaultReads) {
-    const std::string path = TestFile();
-    Ini ini(path);
-    // Without a file every read yields its default and writes nothing.
-    EXPECT_FALSE(ini.gt.ReadFlag("Target", "All", false));
-    EXPECT_TRUE(ini.gt.ReadFlag("Pad", "NoBoth", true));
-    TStringList targets;
-    ini.gt.ReadTextList("Target", "List", targets);
-    EXPECT_EQ(targets.Count(), 0);
-    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
-
-    ini.gt.WriteFlag("Target", "All", false);
-    ini.gt.WriteTextList("Target", "List", List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
-    ini.gt.WriteFlag("Pad", "NoBoth", false);
-
-    const std::string expected =
-        "[Target]\r\n"
-        "All=0\r\n"
-        "List.Count=3\r\n"
-        "List.0=｢ｴｸｽﾌﾟﾛｰﾗ｣\r\n"
-        "List.1=｢ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ｣\r\n"
-        "List.2=｢ﾌｧｲﾙ ﾏﾈｰｼﾞｬ｣\r\n"
-        "[Pad]\r\n"
-        "NoBoth=0\r\n";
-    const std::string written = testkit::ReadFileBytes(path);
-    EXPECT_EQ(testkit::Hex(written), testkit::Hex(expected));
-    // The bracket is the one byte A2, before the first byte (B4) of the entry.
-    ASSERT_NE(written.find("List.0="), std::string::npos);
-    EXPECT_EQ(testkit::Hex(written.substr(written.find("List.0=") + 7, 2)), "A2 B4");
-
-    ini.gt.ReadTextList("Target", "List", targets);
-    EXPECT_EQ(targets, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
-}
-
 TEST(IniFile, NumbersFollowTheNumberRule) {
     Ini ini(TestFile());
     TIniFile raw(ini.gt.FullPath());
@@ -310,17 +276,6 @@ TEST(IniPath, BareNamesArePlacedByDefaultDirOthersUsedUnchanged) {
     ini.SetDefaultDir(vcl::ddWindows);
     EXPECT_EQ(ini.FullPath(), std::string(windows) + "\\表.ini");
     EXPECT_EQ(ini.FileName(), "表.ini");
-}
-
-TEST(IniWriteError, MissingFolderRaisesWithTheFullPath) {
-    const std::string path = Dir() + "no such folder\\a.ini";
-    Ini ini(path);
-    ExpectWriteError([&] { ini.gt.WriteFlag("S", "f", true); }, path);
-    ExpectWriteError([&] { ini.gt.WriteNumber("S", "n", 1); }, path);
-    ExpectWriteError([&] { ini.gt.WriteText("S", "t", "x"); }, path);
-    ExpectWriteError([&] { ini.gt.WriteTextList("S", "List", List({"a"})); }, path);
-    EXPECT_EQ(ini.gt.FullPath(), path);
-    EXPECT_EQ(ini.gt.ReadText("S", "t", "d"), "d");
 }
 
 TEST(IniWriteError, LockedFileRaisesAndLaterWriteSucceeds) {

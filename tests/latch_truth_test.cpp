@@ -567,38 +567,6 @@ TEST_F(LatchTruth, AnElevatedTargetGetsUnavailableButtonsAndAHint) {
     EXPECT_NE(hint.find("管理者"), std::string::npos) << hint;
     EXPECT_NE(hint.find("受け取れません"), std::string::npos) << hint;
 
-    // The hint shows when the mouse comes to rest on the pad. (It does not
-    // come again until the mouse has left the pad, so the mouse goes off, stays
-    // off while the pad's timers run, and comes on again; again now and then
-    // until the hint shows.)
-    const POINT over = Centre(pad->CtrlBtn);
-    RECT ar{};
-    GetWindowRect(admin.wnd, &ar);
-    const POINT off{(ar.left + ar.right) / 2, (ar.top + ar.bottom) / 2};
-    HWND tip = nullptr;
-    DWORD moved = 0;
-    int tries = 0;
-    EXPECT_TRUE(testkit::WaitFor(
-        [&] {
-            tip = FindWindowA("THintWindow", nullptr);
-            if (tip && IsWindowVisible(tip)) return true;
-            if (tries == 0 || GetTickCount() - moved > 3000) {
-                ++tries;
-                testkit::MoveMouse(off);
-                testkit::LetTimersRun(3);
-                testkit::MoveMouse(over);
-                moved = GetTickCount();
-            }
-            return false;
-        },
-        "the hint shown over the pad", [&] { return std::to_string(tries) + " times moved onto the pad"; }));
-    dialogkit::Hold("the hint of a pad on a window running as administrator");
-    if (tip) {
-        char text[256] = "";
-        GetWindowTextA(tip, text, sizeof text);
-        EXPECT_EQ(std::string(text), hint);
-    }
-
     // Clicks on the latches do nothing: no key, no latch, no settings dialog
     // (which a click on the strip itself opens), no message box. Each click is
     // handled before ClickAt returns, a modal dialog or box it opened included;

@@ -364,12 +364,11 @@ TEST_F(PadCommands, TheContextMenuHoldsThePollAndGivesTheForegroundBack) {
 }
 
 TEST_F(PadCommands, TheQuitCommandLeavesThePollOff) {
-    const std::string ini = testkit::ExeDir() + "pad_commands_test.ini";
     pad->Timer1->SetEnabled(true);
     pad->Exit1Click(pad->Exit1);
     EXPECT_FALSE(pad->Timer1->Enabled());
     EXPECT_FALSE(pad->Targets); // the close ran and saved
-    DeleteFileA(ini.c_str());
+    DeleteFileA(padkit::PadIni().c_str());
 }
 
 // ------------------------------------------------------- start with Windows

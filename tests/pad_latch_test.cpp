@@ -15,6 +15,8 @@ using namespace vcl;
 using testkit::Window;
 using Ev = testkit::KeyRecorder::Event;
 
+using padkit::Centre;
+
 namespace {
 
 const Ev ShiftDown{VK_SHIFT, 0}, ShiftUp{VK_SHIFT, KEYEVENTF_KEYUP};
@@ -35,11 +37,6 @@ protected:
         ASSERT_TRUE(DockOn(*target));
         keys = std::make_unique<testkit::KeyRecorder>();
     }
-    POINT Centre(TSpeedButton* b) const {
-        return b->ClientToScreen(POINT{b->Width() / 2, b->Height() / 2});
-    }
-    // Whether the button's caption has pixels of `color`, painted into a
-    // memory bitmap as the panel paints it.
     // Whether the pad's keyboard watch saw the pad's own key-down reach the
     // system's input. That is certain; Wine's later view of the key state is
     // not (it re-reads the modifiers from the X server, which knows nothing of
@@ -49,6 +46,8 @@ protected:
         return testkit::WaitFor([&] { return pad->Keys().DownSettled(key, true); },
                                 key == kShiftKey ? "Shift's key-down arrived" : "Ctrl's key-down arrived");
     }
+    // Whether the button's caption has pixels of `color`, painted into a
+    // memory bitmap as the panel paints it.
     bool CaptionHas(TSpeedButton* b, COLORREF color) {
         testkit::Bitmap bmp(pad->VTpanel->Width(), pad->VTpanel->Height(), RGB(0, 0, 255));
         pad->VTpanel->PaintControls(bmp.dc());

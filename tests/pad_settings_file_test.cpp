@@ -228,6 +228,13 @@ TEST_F(PadSettingsFile, AFailedWriteAsksWhetherToEndWithoutSavingAndALaterCloseS
 TEST_F(PadSettingsFile, AFailedSaveKeptThePadAndALaterCloseSaves) {
     ASSERT_TRUE(testkit::WriteFileBytes(PadIni(), ""));
     Create();
+    // CTRL latched and the poll running when the close comes.
+    testkit::Window target("C:\\ - ｴｸｽﾌﾟﾛｰﾗ");
+    ASSERT_TRUE(padkit::DockOn(pad, target));
+    testkit::KeyRecorder keys;
+    pad->CtrlBtn->SetDown(true);
+    pad->BtnOnOff(pad->CtrlBtn);
+    pad->Timer1->SetEnabled(true);
     pad->Targets->Clear();
     pad->Targets->Add("ﾒﾓ帳");
     pad->OptNoBoth = true;
@@ -235,9 +242,23 @@ TEST_F(PadSettingsFile, AFailedSaveKeptThePadAndALaterCloseSaves) {
     TCloseAction action = caHide;
     {
         testkit::MessageBoxRecorder boxes(IDNO);
+        std::vector<testkit::KeyRecorder::Event> atBox;
+        bool pollingAtBox = true;
+        boxes.onBox = [&](const testkit::MessageBoxRecorder::Box&) {
+            atBox = keys.events;
+            pollingAtBox = pad->Timer1->Enabled();
+            return IDNO;
+        };
         pad->FormClose(pad, action);
         EXPECT_EQ(action, caNone);
+        // Ctrl was let go of before the question (Enter on it is no
+        // Ctrl+Enter); the poll was off while it was open, and runs again.
+        ASSERT_FALSE(atBox.empty());
+        EXPECT_EQ(atBox.back(), (testkit::KeyRecorder::Event{VK_CONTROL, KEYEVENTF_KEYUP}));
+        EXPECT_FALSE(pollingAtBox);
+        EXPECT_TRUE(pad->Timer1->Enabled());
     }
+    pad->Timer1->SetEnabled(false);
     Release();
     pad->FormClose(pad, action);
     EXPECT_FALSE(pad->Targets);

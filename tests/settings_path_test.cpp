@@ -66,6 +66,10 @@ TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
 
     // Nothing there yet: the defaults, and no file made by reading.
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", true));
+    EXPECT_FALSE(ini.ReadFlag("Target", "All", false));
+    TStringList list;
+    ini.ReadTextList("Target", "List", list);
+    EXPECT_EQ(list.Count(), 0);
     EXPECT_TRUE(ini.WaitUntilReadable(0));
     EXPECT_FALSE(Exists(path));
 
@@ -74,10 +78,11 @@ TEST(WidePath, TheFileInAFolderCodePage932CannotNameHoldsTheUsualBytes) {
     ini.WriteFlag("Pad", "NoBoth", false);
     // An ANSI file in code page 932 without a byte-order mark, line for line.
     EXPECT_EQ(testkit::ReadFileBytes(path), testkit::kFirstRunFile);
+    ini.ReadTextList("Target", "List", list);
+    EXPECT_EQ(list, List({"ｴｸｽﾌﾟﾛｰﾗ", "ﾌﾟﾛｸﾞﾗﾑ ﾏﾈｰｼﾞｬ", "ﾌｧｲﾙ ﾏﾈｰｼﾞｬ"}));
 
     // A file written by hand (or by an older version) in code page 932 reads back byte for byte.
     ASSERT_TRUE(testkit::WriteFileBytes(path, "[Target]\r\nList.Count=2\r\nList.0=｢ ﾒﾓ帳 ｣\r\nList.1=｢表ソ｣\r\n[Pad]\r\nNoBoth=1\r\n"));
-    TStringList list;
     ini.ReadTextList("Target", "List", list);
     EXPECT_EQ(list, List({" ﾒﾓ帳 ", "表ソ"}));
     EXPECT_TRUE(ini.ReadFlag("Pad", "NoBoth", false));
@@ -104,19 +109,25 @@ TEST(WidePath, TheExecutablesNameAndFolderAreKeptWhole) {
     EXPECT_EQ(testkit::ReadFileBytes(folder.DirW() + L"\u8868.ini"), "[S]\r\nn=7\r\n");
 }
 
-TEST(WidePath, AFailedWriteNamesThePath) {
+TEST(WidePath, AFailedWriteOfAnyKindNamesThePath) {
     TempFolder folder(kNameOutside932);
     const std::wstring path = folder.DirW() + L"no such folder\\vantro.ini";
     TIniGT ini(nullptr);
     ini.SetFileNameW(path);
-    try {
-        ini.WriteFlag("Target", "All", true);
-        ADD_FAILURE() << "the write did not fail";
-    } catch (const vcl::Exception& e) {
-        // The error's own text is code page 932; the whole path is FullPathW.
-        EXPECT_EQ(e.Message(), Cp932From(path) + " に書き込めません");
+    const std::function<void()> writes[] = {
+        [&] { ini.WriteFlag("Target", "All", true); }, [&] { ini.WriteNumber("S", "n", 1); },
+        [&] { ini.WriteText("S", "t", "x"); }, [&] { ini.WriteTextList("S", "List", List({"a"})); }};
+    for (const auto& write : writes) {
+        try {
+            write();
+            ADD_FAILURE() << "the write did not fail";
+        } catch (const vcl::Exception& e) {
+            // The error's own text is code page 932; the whole path is FullPathW.
+            EXPECT_EQ(e.Message(), Cp932From(path) + " に書き込めません");
+        }
     }
     EXPECT_EQ(ini.FullPathW(), path);
+    EXPECT_EQ(ini.ReadText("S", "t", "d"), "d");
 }
 
 TEST(HeldFile, AFileHeldOpenIsToldApartFromAMissingOne) {

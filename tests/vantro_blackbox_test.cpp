@@ -74,46 +74,6 @@ TEST_F(Vantro, AHandWrittenListDecidesTheTargets) {
     EXPECT_NE(ini.find("List.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n"), std::string::npos);
 }
 
-TEST_F(Vantro, AFailedSaveKeepsTheProgramRunningUntilASaveWorks) {
-    Window target(kTarget);
-    StartDocked(target);
-    // CTRL latched when the program is asked to end.
-    KeyHook hook;
-    testkit::ClickAt(CtrlButton());
-    ASSERT_TRUE(testkit::WaitFor([&] { return hook.For(VK_CONTROL) == std::vector<bool>{false}; }, "Ctrl's key-down"));
-    // Hold the settings file open with no sharing: the writes fail.
-    HANDLE lock = CreateFileA(proc.IniPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    PostMessageA(proc.Pad(), WM_CLOSE, 0, 0);
-    HWND box = nullptr;
-    std::string text;
-    EXPECT_TRUE(testkit::WaitFor([&] { return !(text = proc.MessageBoxText(&box)).empty(); }, "the error box"));
-    EXPECT_NE(text.find("vantro.ini に書き込めません."), std::string::npos) << text;
-    EXPECT_EQ(testkit::Title(box), "Vantro Pad");
-    // Ctrl was let go of before the question, which is still open: Enter on it
-    // is no Ctrl+Enter.
-    EXPECT_TRUE(testkit::WaitFor([&] { return hook.For(VK_CONTROL) == (std::vector<bool>{false, true}); },
-                                 "Ctrl's key-up"));
-    EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
-    EXPECT_TRUE(IsWindow(box));
-    // The box asks whether to end without saving: No keeps the program running.
-    EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
-    PostMessageA(box, WM_COMMAND, IDNO, 0);
-    EXPECT_TRUE(testkit::WaitFor([&] { return !IsWindow(box); }, "the error box closed"));
-    // Still polling after the failed close: it docks on a target.
-    Window other("無題 - メモ帳", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{50, 400, 350, 600});
-    ASSERT_TRUE(other.Activate());
-    EXPECT_TRUE(proc.WaitHidden());
-    ASSERT_TRUE(target.Activate());
-    EXPECT_TRUE(proc.WaitDockedOn(target.hwnd()));
-    EXPECT_TRUE(proc.Running());
-    CloseHandle(lock);
-
-    // The next close saves and ends.
-    EXPECT_TRUE(proc.Close());
-    EXPECT_NE(testkit::ReadFileBytes(proc.IniPath()).find("List.Count=3"), std::string::npos);
-}
-
 TEST_F(Vantro, TheEndOfTheSessionSavesTheSettings) {
     ASSERT_TRUE(proc.Start());
     HWND pad = proc.Pad();

@@ -67,35 +67,6 @@ TEST_F(Commands, TheTrayIconOpensTheSettingsWhetherOrNotThePadIsShown) {
     EXPECT_TRUE(proc.Close());
 }
 
-TEST_F(Commands, NoBothFromTheDialogMakesCtrlReleaseShift) {
-    Window target(kTarget);
-    StartDocked(target);
-    testkit::ClickAt(NameLabel());
-    ASSERT_TRUE(SettingsOpen());
-    Tick(Settings(), "ﾎﾞﾀﾝを同時に使用しない");
-    ClickControl(Settings(), "TButton", "OK");
-    ASSERT_TRUE(SettingsClosed());
-    ASSERT_TRUE(target.Activate());
-    ASSERT_TRUE(proc.WaitDockedOn(target.hwnd()));
-
-    testkit::KeyHook hook;
-    testkit::ClickAt(ShiftButton());
-    testkit::ClickAt(CtrlButton());
-    // Ctrl's key-down comes with the click that also lets go of Shift.
-    ASSERT_TRUE(testkit::WaitFor([&] { return hook.For(VK_SHIFT).size() >= 2 && !hook.For(VK_CONTROL).empty(); },
-                                 "Shift down and up, Ctrl down", [&] {
-                                     return std::to_string(hook.For(VK_SHIFT).size()) + " Shift and " +
-                                            std::to_string(hook.For(VK_CONTROL).size()) + " Ctrl events";
-                                 }));
-    EXPECT_EQ(hook.For(VK_SHIFT), (std::vector<bool>{false, true}));
-    EXPECT_EQ(hook.For(VK_CONTROL).back(), false) << "Ctrl's last event a key-down";
-    // Held for the close to let go of (again, if Wine dropped it meanwhile).
-    ASSERT_TRUE(testkit::EnsureHeld(VK_CONTROL));
-    ASSERT_TRUE(proc.Close());
-    EXPECT_FALSE(testkit::KeyHeld(VK_CONTROL));
-    EXPECT_NE(testkit::ReadFileBytes(proc.IniPath()).find("NoBoth=1\r\n"), std::string::npos);
-}
-
 TEST_F(Commands, CancelKeepsTheListAndQuitSavesIt) {
     Window target(kTarget);
     StartDocked(target);
@@ -138,11 +109,7 @@ TEST_F(Commands, TheContextMenuLeavesTheDockedPadAndItsLatchAlone) {
     EXPECT_FALSE(Settings() && IsWindowVisible(Settings()));
     EXPECT_GT(PadRect().right - PadRect().left, 100);
     // Dismissed without a choice: the target has the foreground again.
-    INPUT esc[2]{};
-    esc[0].type = esc[1].type = INPUT_KEYBOARD;
-    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
-    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, esc, sizeof(INPUT));
+    dialogkit::Press(VK_ESCAPE);
     EXPECT_TRUE(testkit::WaitFor([&] { return !IsWindowVisible(menu); }, "the menu closed"));
     EXPECT_TRUE(testkit::WaitFor([&] { return GetForegroundWindow() == target.hwnd(); },
                                  "the foreground back on the target", testkit::Foreground));

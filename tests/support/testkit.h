@@ -57,11 +57,7 @@ public:
     ::testing::AssertionResult Activate();
     void Destroy();
 
-    // Left-button presses that reached the window, with their key flags.
-    std::vector<WPARAM> ClickKeys;
-
 private:
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     HWND FWnd = nullptr;
 };
 
@@ -76,9 +72,6 @@ public:
     KeyRecorder();
     ~KeyRecorder();
     std::vector<Event> events;
-    // For each event, whether the key was held just after it went out: what the
-    // system made of it before Wine's next re-read of the keyboard (see ProbeDown).
-    std::vector<bool> heldAfter;
 };
 // Every key event that reaches the system, as a low-level keyboard hook of
 // this thread sees it (its callbacks arrive while the thread pumps messages):
