@@ -27,37 +27,33 @@ protected:
     }
 };
 
-TEST_F(Commands, TheStripAndTheNameLabelOpenTheSettings) {
+TEST_F(Commands, TheTrayIconTheNameLabelAndTheStripOpenTheSettings) {
+    ASSERT_TRUE(proc.Start());
+    pad = proc.Pad();
+    ASSERT_NE(pad, nullptr);
+    // The tray icon, before the pad was ever shown.
+    TrayCallback(WM_LBUTTONDOWN);
+    ASSERT_TRUE(SettingsOpen());
+    EXPECT_EQ(proc.Windows("TEditForm").size(), 1u);
+    Cancel();
     Window target(kTarget);
-    StartDocked(target);
+    ASSERT_TRUE(target.Activate());
+    ASSERT_TRUE(proc.WaitDockedOn(target.hwnd()));
+    // The name label; the pad hides while the dialog is open.
     testkit::ClickAt(NameLabel());
     ASSERT_TRUE(SettingsOpen());
-    // The pad hid while the dialog is open.
     EXPECT_EQ(PadRect().right - PadRect().left, 0);
     Cancel();
     // (That the program hands the foreground back is proven in-process: here
     // Wine may move the X focus to the desktop as the dialog goes.)
     ASSERT_TRUE(target.Activate());
     ASSERT_TRUE(proc.WaitDockedOn(target.hwnd()));
-
     // A click on the strip between the label and the buttons.
     const RECT r = PadRect();
     testkit::ClickAt(POINT{ShiftButton().x - (CtrlButton().x - ShiftButton().x) / 2 - 2, r.top + 1});
     ASSERT_TRUE(SettingsOpen());
     Cancel();
-    EXPECT_TRUE(proc.Close());
-}
-
-TEST_F(Commands, TheTrayIconOpensTheSettingsWhetherOrNotThePadIsShown) {
-    ASSERT_TRUE(proc.Start());
-    pad = proc.Pad();
-    ASSERT_NE(pad, nullptr);
-    TrayCallback(WM_LBUTTONDOWN);
-    ASSERT_TRUE(SettingsOpen());
-    EXPECT_EQ(proc.Windows("TEditForm").size(), 1u);
-    Cancel();
-
-    Window target(kTarget);
+    // The tray icon with the pad docked.
     ASSERT_TRUE(target.Activate());
     ASSERT_TRUE(proc.WaitDockedOn(target.hwnd()));
     TrayCallback(WM_LBUTTONDOWN);
