@@ -553,10 +553,11 @@ TEST_F(CaptionDocking, ASlowTargetNeverHoldsThePadUp) {
     CaptionWindow slow(kTarget, Caption::Windows10Slow);
     ASSERT_TRUE(slow.Activate());
     // The question times out: the pad docks by the formula while the window
-    // is still busy with it.
+    // is still busy with it (a poll that waited for the answer would find it
+    // done).
     Poll();
-    EXPECT_TRUE(slow.busy) << "the poll waited for the slow answer";
     ExpectAt(Classic(slow.WindowRect()));
+    ASSERT_TRUE(testkit::WaitFor([&] { return slow.busy.load(); }, "the slow window busy with the question"));
     EXPECT_EQ(slow.asked, 1);
 
     // It keeps following the foreground meanwhile, and the slow window moved.
@@ -577,6 +578,7 @@ TEST_F(CaptionDocking, ASlowTargetIsAskedAgainOnceThePauseIsOverAndNotBefore) {
     ASSERT_TRUE(w.Activate());
     Poll();
     ExpectAt(Classic(w.WindowRect()));
+    ASSERT_TRUE(testkit::WaitFor([&] { return w.busy.load(); }, "the slow window busy with the question"));
     ASSERT_EQ(w.asked, 1);
     // Done with the first question, the window would answer a second at once.
     w.GoOn();
