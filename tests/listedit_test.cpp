@@ -63,8 +63,7 @@ TEST_F(SettingsDialog, ClientAreaKeepsItsSizeUnderTheMenuBar) {
         EXPECT_TRUE(GetWindowLongA(wnd, GWL_STYLE) & WS_THICKFRAME);
         EXPECT_FALSE(GetWindowLongA(wnd, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
         EXPECT_TRUE(GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-        // The client area's size and the controls in it: see the scaled
-        // dialogs' test, at both resolutions.
+        // (Its client area and controls: the scaled dialogs' test, at both resolutions.)
         HMENU menu = GetMenu(wnd);
         ASSERT_EQ(GetMenuItemCount(menu), 3);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(GetSubMenu(menu, i), nullptr);

@@ -89,9 +89,6 @@ TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
     // The pad stays at zero width until it docks (it takes its full width below).
     EXPECT_EQ(pad->ClientWidth(), 0);
     EXPECT_EQ(pad->ClientHeight(), l.height);
-    EXPECT_EQ(pad->VTpanel->Width(), l.width);
-    EXPECT_EQ(pad->VTpanel->Height(), l.height);
-    EXPECT_EQ(pad->NameLabel->Left(), l.nameLeft);
     EXPECT_EQ(pad->NameLabel->Top(), l.nameTop);
     EXPECT_EQ(pad->NameLabel->Font().Height(), l.nameFontHeight);
     for (TSpeedButton* b : {pad->ShiftBtn, pad->CtrlBtn}) {
@@ -101,11 +98,10 @@ TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
         EXPECT_EQ(b->Font().Height(), l.buttonFontHeight);
         EXPECT_EQ(b->Top(), 2);
     }
-    EXPECT_EQ(pad->ShiftBtn->Left(), l.shiftLeft);
-    EXPECT_EQ(pad->CtrlBtn->Left(), l.ctrlLeft);
     EXPECT_EQ(pad->CtrlBtn->GroupIndex(), 2);
 
-    // On the screen: the name, SHIFT and CTRL side by side inside the strip.
+    // On the screen: the name, SHIFT and CTRL side by side inside the strip
+    // (the places the layout gives them).
     Window target(kExplorer);
     ASSERT_TRUE(DockOn(target));
     EXPECT_EQ(pad->ClientWidth(), l.width);
@@ -120,7 +116,6 @@ TEST_F(PadDocking, TheRealPadIsLaidOutForTheSystemsCaption) {
     EXPECT_EQ(shift.y, strip.top + 2);
 }
 
-// (The default settings themselves: see the first-run file of the black-box test.)
 TEST_F(PadDocking, StartsInvisibleWithDefaultsUntilATargetAppears) {
     EXPECT_EQ(pad->TargetWnd, pad->OwnWnd);
     EXPECT_TRUE(pad->NeverDocked);
