@@ -74,13 +74,4 @@ TEST_F(Vantro, AHandWrittenListDecidesTheTargets) {
     EXPECT_NE(ini.find("List.Count=1\r\nList.0=｢ﾒﾓ帳｣\r\n"), std::string::npos);
 }
 
-TEST_F(Vantro, TheEndOfTheSessionSavesTheSettings) {
-    ASSERT_TRUE(proc.Start());
-    HWND pad = proc.Pad();
-    ASSERT_NE(pad, nullptr);
-    SendMessageTimeoutA(pad, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, testkit::kLimitMs, nullptr);
-    SendMessageTimeoutA(pad, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, testkit::kLimitMs, nullptr);
-    EXPECT_NE(testkit::ReadFileBytes(proc.IniPath()).find("NoBoth=0"), std::string::npos);
-}
-
 } // namespace
