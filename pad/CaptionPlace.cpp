@@ -82,6 +82,13 @@ PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, cons
             return place;
         }
     }
+    if (report.hitButtonsFound && spaces.buttons && report.hitButtonsLeft > window.left &&
+        report.hitButtonsLeft < window.right) {
+        place.left = report.hitButtonsLeft - kCaptionButtonGap - padWidth;
+        place.top = window.top + metrics.frameHeight;
+        place.source = CaptionPlaceSource::HitTest;
+        return place;
+    }
     RECT frame = report.frame;
     bool frameUsable = report.frameReported && spaces.frame != FrameUse::Unused;
     if (frameUsable && spaces.frame == FrameUse::Converted) {
@@ -104,6 +111,72 @@ PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, cons
     place.left = r.right - padWidth - metrics.frameWidth - 3 * metrics.buttonWidth;
     place.top = r.top + metrics.frameHeight;
     return place;
+}
+
+namespace {
+
+bool IsCaptionButton(LRESULT code) {
+    return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP;
+}
+
+// The sizing border at the right edge, which the walk passes before the buttons.
+bool IsRightBorder(LRESULT code) {
+    return code == HTRIGHT || code == HTTOPRIGHT || code == HTBOTTOMRIGHT || code == HTBORDER;
+}
+
+} // namespace
+
+int FindCaptionButtonsLeft(int left, int right, int step, const std::function<bool(int, LRESULT&)>& hit,
+                           bool& failed) {
+    failed = false;
+    step = std::max(step, 1);
+    // The border and four buttons take a few steps; a row that goes on
+    // answering buttons or border past that is no caption the walk knows.
+    constexpr int kMaxSteps = 16;
+    int button = -1; // the leftmost button pixel seen so far
+    int x = right - 1;
+    for (int steps = 0;; x -= step, ++steps) {
+        if (x < left || steps == kMaxSteps) return -1;
+        LRESULT code = HTNOWHERE;
+        if (!hit(x, code)) {
+            failed = true;
+            return -1;
+        }
+        if (IsCaptionButton(code)) button = x;
+        else if (button >= 0 || !IsRightBorder(code)) break;
+    }
+    if (button < 0) return -1;
+    // The edge lies between x (no button) and `button`.
+    int outside = x;
+    while (button - outside > 1) {
+        const int mid = outside + (button - outside) / 2;
+        LRESULT code = HTNOWHERE;
+        if (!hit(mid, code)) {
+            failed = true;
+            return -1;
+        }
+        (IsCaptionButton(code) ? button : outside) = mid;
+    }
+    return button;
+}
+
+bool HitTestCaptionButtons(HWND target, const RECT& window, int row, int step, CaptionReport& report) {
+    const DWORD start = GetTickCount();
+    const auto hit = [&](int x, LRESULT& code) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= kCaptionAskTimeoutMs) return false;
+        DWORD_PTR result = HTNOWHERE;
+        if (!SendMessageTimeoutA(target, WM_NCHITTEST, 0, MAKELPARAM(x, row), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                 kCaptionAskTimeoutMs - spent, &result))
+            return false;
+        code = static_cast<LRESULT>(result);
+        return true;
+    };
+    bool failed = false;
+    const int found = FindCaptionButtonsLeft(window.left, window.right, step, hit, failed);
+    report.hitButtonsFound = found >= 0;
+    report.hitButtonsLeft = found;
+    return !failed;
 }
 
 CaptionMetrics ClassicCaptionMetrics(int frameWidth, int frameHeight, int buttonWidth) {
@@ -210,8 +283,20 @@ bool PlaceOnCaption(CaptionCache& cache, HWND target, const RECT& window, const 
     const bool retry = cache.Holds(target, window);
     const PadPlace before = cache.LastPlace();
     CaptionAnswer answer;
-    const CaptionReport report = AskCaption(target, step == CaptionCache::Step::Ask, answer);
+    CaptionReport report = AskCaption(target, step == CaptionCache::Step::Ask, answer);
     place = PlacePadOnCaption(window, report, metrics, padWidth, padHeight);
+    // No buttons reported (every window under Wine, where the formula's
+    // metrics need not describe the buttons either): the window's hit-test
+    // tells where they begin, on the row the formula puts the pad on. A
+    // window that let the question time out is not asked again meanwhile.
+    if (place.source != CaptionPlaceSource::Buttons &&
+        (answer == CaptionAnswer::Answered || answer == CaptionAnswer::NotAsked) &&
+        CaptionReportSpaces(report.systemDpi, report.monitorDpi, report.windowDpi).buttons) {
+        const int row = window.top + metrics.frameHeight + padHeight / 2;
+        if (!HitTestCaptionButtons(target, window, row, metrics.buttonWidth / 2, report))
+            answer = CaptionAnswer::TimedOut;
+        place = PlacePadOnCaption(window, report, metrics, padWidth, padHeight);
+    }
     cache.Placed(target, window, answer, place, static_cast<DWORD>(platform::TickCount()));
     return !retry || place.left != before.left || place.top != before.top;
 }

@@ -6,9 +6,13 @@
 // rectangle), so the target is first asked where its buttons are. What it
 // reports is gathered by AskCaption; PlacePadOnCaption decides where the pad
 // goes and CaptionCache when to ask again, both without touching any window.
+// A window that reports no buttons (every window under Wine) is asked with its
+// own non-client hit-test where its buttons begin (HitTestCaptionButtons).
 #pragma once
 
 #include <windows.h>
+
+#include <functional>
 
 namespace vcl {
 
@@ -37,6 +41,11 @@ struct CaptionReport {
     // The window rectangle in the monitor's own pixels, as the frame is.
     bool physicalWindowReported = false;
     RECT physicalWindow{};
+    // Where the leftmost caption button begins on the caption's row, as the
+    // window's own hit-test (WM_NCHITTEST) answers, in its coordinates (the
+    // reported buttons' space); asked only when no button was reported.
+    bool hitButtonsFound = false;
+    int hitButtonsLeft = 0;
 };
 
 // How the visible frame is used.
@@ -71,7 +80,7 @@ struct CaptionMetrics {
 };
 
 // Which of the reports placed the pad.
-enum class CaptionPlaceSource { Buttons, ExtendedFrame, WindowRect };
+enum class CaptionPlaceSource { Buttons, HitTest, ExtendedFrame, WindowRect };
 
 struct PadPlace {
     int left = 0;
@@ -89,6 +98,9 @@ constexpr int kCaptionButtonGap = 2;
 //   window, the pad's right edge is kCaptionButtonGap left of the leftmost such
 //   button and the pad is centred on the buttons' row (top-aligned with it when
 //   the row is lower than the pad);
+// - otherwise, when the hit-test found the buttons (in the same space as
+//   reported buttons, and inside the window), the pad's right edge is
+//   kCaptionButtonGap left of where they begin, its top that of the formula;
 // - otherwise, when the visible frame was reported (and lies inside the
 //   window, converted where it has to be), the classic formula applied to that
 //   frame;
@@ -100,6 +112,17 @@ PadPlace PlacePadOnCaption(const RECT& window, const CaptionReport& report, cons
 // True when a reported button takes room on the caption: neither invisible nor
 // off-screen, not empty, and inside the window rectangle.
 bool CaptionButtonShown(const RECT& window, const RECT& button, DWORD state);
+
+// Where the run of caption buttons that ends at a window's right edge begins
+// on one row, from the window's hit-test answers: `hit(x, code)` asks for the
+// code at x on the row and returns false when no answer came. Walks leftwards
+// from right − 1 in steps of `step` past the sizing border and the buttons
+// (minimize, maximize, help, close) to the first other answer, then narrows
+// the edge down to the pixel, in a bounded number of questions. Returns the
+// leftmost button pixel, or -1 when the row holds no button there, the walk
+// finds no end to the buttons, or an answer failed (`failed` is then set).
+int FindCaptionButtonsLeft(int left, int right, int step, const std::function<bool(int, LRESULT&)>& hit,
+                           bool& failed);
 
 // How the caption buttons of a placing were learnt.
 enum class CaptionAnswer {
@@ -117,6 +140,13 @@ enum class CaptionAnswer {
 // program's own windows are asked.
 CaptionReport AskCaption(HWND target, bool askButtons, CaptionAnswer& answer);
 constexpr UINT kCaptionAskTimeoutMs = 50;
+
+// Asks `target`'s hit-test (FindCaptionButtonsLeft) on the screen row `row`
+// of its window rectangle `window`, in steps of `step`. All the questions
+// together wait at most kCaptionAskTimeoutMs, never on a hung window. Under
+// Wine a window's hit-test is answered across processes, where the reported
+// buttons are not. False when the time ran out or a question was not answered.
+bool HitTestCaptionButtons(HWND target, const RECT& window, int row, int step, CaptionReport& report);
 constexpr DWORD kSlowTargetPauseMs = 3000;
 
 // When the pad is placed anew and its target asked. A placing is kept for its

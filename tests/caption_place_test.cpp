@@ -125,6 +125,87 @@ TEST(CaptionPlaceRule, WithoutUsableButtonsTheFormulaTakesTheVisibleFrameOrTheWi
     EXPECT_EQ(PlacePadOnCaption(window, dwm, Metrics(8, 36), 132, 18).source, CaptionPlaceSource::WindowRect);
 }
 
+TEST(CaptionPlaceRule, WithoutReportedButtonsTheHitTestsButtonsPlaceThePad) {
+    const RECT window = Rect(100, 100, 700, 500);
+    CaptionReport hit;
+    hit.hitButtonsFound = true;
+    hit.hitButtonsLeft = 635;
+    PadPlace p = PlacePadOnCaption(window, hit, Metrics(4, 18), 132, 18);
+    EXPECT_EQ(p.source, CaptionPlaceSource::HitTest);
+    EXPECT_EQ(p.left + 132, 635 - 2);
+    EXPECT_EQ(p.top, 100 + 4);
+    // Before the visible frame; after the reported buttons.
+    hit.frameReported = true;
+    hit.frame = Rect(107, 100, 693, 493);
+    EXPECT_EQ(PlacePadOnCaption(window, hit, Metrics(4, 18), 132, 18).source, CaptionPlaceSource::HitTest);
+    CaptionReport both = Windows10Buttons();
+    both.hitButtonsFound = true;
+    both.hitButtonsLeft = 635;
+    EXPECT_EQ(PlacePadOnCaption(window, both, Metrics(4, 18), 132, 18).source, CaptionPlaceSource::Buttons);
+    // Outside the window, or from a window in another resolution's space: not believed.
+    hit.hitButtonsLeft = 700;
+    EXPECT_EQ(PlacePadOnCaption(window, hit, Metrics(4, 18), 132, 18).source, CaptionPlaceSource::ExtendedFrame);
+    hit.hitButtonsLeft = 635;
+    hit.windowDpi = 144;
+    EXPECT_EQ(PlacePadOnCaption(window, hit, Metrics(4, 18), 132, 18).source, CaptionPlaceSource::ExtendedFrame);
+}
+
+// A caption row as a window's hit-test answers it, from the right edge
+// leftwards: runs of `width` pixels answering `code`; HTCAPTION further left.
+struct HitRun {
+    int width;
+    LRESULT code;
+};
+struct HitRow {
+    const char* what;
+    std::vector<HitRun> runs;
+    int step;
+    int want;           // the leftmost button pixel, or -1
+    int failAtQuestion; // 0: every question answered
+};
+
+TEST(CaptionHitTest, TheButtonsLeftEdgeFromTheWindowsOwnAnswers) {
+    // The window spans x 100 to 700 (exclusive).
+    const HitRow rows[] = {
+        {"Wine 8: 4 px border, close 19, maximize and minimize 18",
+         {{4, HTRIGHT}, {19, HTCLOSE}, {18, HTMAXBUTTON}, {18, HTMINBUTTON}}, 9, 700 - 59, 0},
+        {"wider buttons than the metrics say", {{4, HTRIGHT}, {21, HTCLOSE}, {21, HTMAXBUTTON}, {21, HTMINBUTTON}}, 9,
+         700 - 67, 0},
+        {"Windows 10: no border answer, 46 px buttons", {{46, HTCLOSE}, {46, HTMAXBUTTON}, {46, HTMINBUTTON}}, 18,
+         700 - 138, 0},
+        {"a help button", {{4, HTRIGHT}, {19, HTCLOSE}, {18, HTHELP}}, 9, 700 - 41, 0},
+        {"a dialog's lone close button", {{3, HTBORDER}, {19, HTCLOSE}}, 9, 700 - 22, 0},
+        {"no buttons", {{4, HTRIGHT}}, 9, -1, 0},
+        {"a caption drawn in the client area", {{600, HTCLIENT}}, 9, -1, 0},
+        {"buttons without end", {{600, HTMINBUTTON}}, 9, -1, 0},
+        {"the third question not answered", {{4, HTRIGHT}, {19, HTCLOSE}, {18, HTMAXBUTTON}}, 9, -1, 3},
+    };
+    for (const HitRow& r : rows) {
+        SCOPED_TRACE(r.what);
+        int questions = 0;
+        const auto hit = [&](int x, LRESULT& code) {
+            if (++questions == r.failAtQuestion) return false;
+            EXPECT_GE(x, 100);
+            EXPECT_LT(x, 700);
+            code = HTCAPTION;
+            int right = 700;
+            for (const HitRun& run : r.runs) {
+                if (x >= right - run.width) {
+                    code = run.code;
+                    break;
+                }
+                right -= run.width;
+            }
+            return true;
+        };
+        bool failed = false;
+        EXPECT_EQ(FindCaptionButtonsLeft(100, 700, r.step, hit, failed), r.want);
+        EXPECT_EQ(failed, r.failAtQuestion != 0);
+        // A handful of questions, not one per pixel.
+        EXPECT_LE(questions, 20);
+    }
+}
+
 // Which reports count, for a system at `system` pixels per inch, the target's
 // monitor at `monitor` and the target window at `window` (0: unknown).
 struct SpaceCase {
@@ -271,6 +352,7 @@ TEST(CaptionAskCache, ASlowWindowRestsThreeSecondsAndIsThenAskedAgain) {
 
 enum class Caption {
     Plain,         // reports nothing, as every window under Wine
+    NoButtons,     // reports nothing, and its hit-test shows no caption buttons
     Windows10,     // minimize, maximize, close: 46 × 30 from the top + 1, close 7 px from the right edge
     Windows11,     // the maximize button hidden (and said to lie left of the others)
     Windows10Slow, // the Windows 10 answer, once the test lets the window go on
@@ -358,9 +440,14 @@ private:
             SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
         if (msg == WM_DESTROY) PostQuitMessage(0);
+        if (self && self->FCaption == Caption::NoButtons && msg == WM_NCHITTEST) {
+            const LRESULT code = DefWindowProcA(wnd, msg, wp, lp);
+            return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP ? HTCAPTION : code;
+        }
         if (self && msg == WM_GETTITLEBARINFOEX) {
             ++self->asked;
             if (self->FCaption == Caption::Plain) return DefWindowProcA(wnd, msg, wp, lp);
+            if (self->FCaption == Caption::NoButtons) return 0;
             if (self->FCaption == Caption::Windows10Slow ||
                 (self->FCaption == Caption::Windows10SlowOnce && self->asked == 1)) {
                 // Busy, still answering what other threads send it meanwhile
@@ -509,15 +596,23 @@ TEST_F(CaptionDocking, AHiddenMaximizeButtonIsPassedOver) {
     EXPECT_GT(PadRect().right, info.rgrect[3].left);
 }
 
-TEST_F(CaptionDocking, APlainCaptionKeepsTheClassicPlace) {
+TEST_F(CaptionDocking, APlainCaptionPlacesThePadByItsHitTest) {
+    // Windows answers the question for every standard frame itself; only
+    // Wine leaves a plain window's answer empty. Wine's buttons need not be
+    // where the system's metrics say (Wine 10 draws them wider): the window's
+    // own hit-test tells.
     if (!testkit::UnderWine()) GTEST_SKIP() << kPlainOnlyUnderWine;
     CaptionWindow w(kTarget, Caption::Plain);
     ASSERT_TRUE(w.Activate());
-    Poll();
-    ExpectAt(Classic(w.WindowRect()));
-    w.MoveBy(30, 30);
-    Poll();
-    ExpectAt(Classic(w.WindowRect()));
+    for (int move = 0; move < 2; ++move) {
+        if (move) w.MoveBy(30, 30);
+        Poll();
+        const testkit::CaptionBar bar = testkit::MeasureCaption(w.hwnd());
+        ASSERT_GE(bar.buttonsLeft, 0);
+        const RECT p = PadRect();
+        EXPECT_EQ(p.right, bar.buttonsLeft - 2) << "not 2 px left of the first caption button";
+        EXPECT_EQ(p.top, Classic(w.WindowRect()).top);
+    }
 }
 
 TEST_F(CaptionDocking, TheVisibleFrameFromTheWindowManagerStandsInForTheWindow) {
@@ -534,7 +629,7 @@ TEST_F(CaptionDocking, TheVisibleFrameFromTheWindowManagerStandsInForTheWindow) 
             *static_cast<RECT*>(value) = VisibleFrame(r);
             return S_OK;
         });
-    CaptionWindow plain(kTarget, Caption::Plain);
+    CaptionWindow plain(kTarget, Caption::NoButtons);
     ASSERT_TRUE(plain.Activate());
     Poll();
     ExpectAt(Classic(VisibleFrame(plain.WindowRect())));
