@@ -265,10 +265,16 @@ protected:
     // re-reads the modifiers from the X server on pointer reports, which can
     // drop the key just latched. Real clicks on the latches are tested
     // elsewhere; these tests are about what follows a latch.
-    void Latch(TSpeedButton* b, int vk) {
-        testkit::MoveMouse(Centre(b));
-        testkit::XRoundTrip();
-        testkit::Pump();
+    // `movePointer` false leaves the pointer where it is: Wine re-reads the
+    // modifiers from the X server when it moves, which can drop a key already
+    // latched (Wine 10 reports that as a key-up the watch takes for the
+    // user's, and the latch goes up).
+    void Latch(TSpeedButton* b, int vk, bool movePointer = true) {
+        if (movePointer) {
+            testkit::MoveMouse(Centre(b));
+            testkit::XRoundTrip();
+            testkit::Pump();
+        }
         const LPARAM at = MAKELPARAM(b->Left() + b->Width() / 2, b->Top() + b->Height() / 2);
         SendMessageA(b->Parent()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendMessageA(b->Parent()->Handle(), WM_LBUTTONUP, 0, at);
@@ -394,8 +400,13 @@ TEST_F(LatchTruth, AHideReleasesOnlyWhatThePadHolds) {
     DockOnExplorer();
     Latch(pad->CtrlBtn, VK_CONTROL);
     keys->events.clear();
-    Window other("無題 - メモ帳");
-    ASSERT_TRUE(other.Activate());
+    // The target's title changes so that it is no target any more: a hide
+    // with no other window brought to the front. A window that takes the X
+    // focus makes Wine re-read the modifiers from the X server: Wine 8 drops
+    // the latched Ctrl silently (the button stays down and the hide sends its
+    // key-up), Wine 10 reports the drop as a key-up of the user's, which
+    // raises the button before the hide; either way no key stays held.
+    SetWindowTextA(target->hwnd(), "無題 - メモ帳");
     Poll();
     EXPECT_FALSE(pad->PadShown);
     EXPECT_EQ(keys->events, std::vector<Ev>{CtrlUp});
@@ -472,7 +483,8 @@ TEST_F(LatchTruth, LockOrDisconnectReleasesWhatThePadHolds) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(target->Activate());
         Latch(pad->ShiftBtn, VK_SHIFT);
-        Latch(pad->CtrlBtn, VK_CONTROL);
+        // The pointer stays on SHIFT: moving it would let Wine drop Shift.
+        Latch(pad->CtrlBtn, VK_CONTROL, false);
         keys->events.clear();
         SendMessageA(pad->Handle(), WM_WTSSESSION_CHANGE, c.event, 1);
         EXPECT_EQ(keys->events, (std::vector<Ev>{ShiftUp, CtrlUp}));

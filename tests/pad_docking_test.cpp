@@ -260,10 +260,15 @@ TEST_F(PadDocking, HidesOnWindowsThatAreNoTargets) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(DockOn(target));
+        ASSERT_TRUE(c.window->Activate());
+        // Latched once the other window has the foreground: when the X focus
+        // moves, Wine re-reads the modifiers from the X server, which knows
+        // nothing of injected keys. Wine 8 drops a latched key silently;
+        // Wine 10 reports the drop as the user's key-up, which raises the
+        // button before the poll, and a hide then has nothing to release.
         pad->ShiftBtn->SetDown(true);
         pad->BtnOnOff(pad->ShiftBtn);
         testkit::KeyRecorder keys;
-        ASSERT_TRUE(c.window->Activate());
         Poll();
         ExpectHidden();
         // Hiding lets go of the latched key, and of no other (a key the user

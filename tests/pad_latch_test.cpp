@@ -81,19 +81,25 @@ TEST_F(PadLatches, BothKeysHeldUnlessNoBoth) {
     Dock();
     testkit::ClickAt(Centre(pad->ShiftBtn));
     testkit::ClickAt(Centre(pad->CtrlBtn));
-    // No key-up for Shift: both are held. (The system's view of Shift cannot be
-    // checked here: Wine re-reads the modifiers from the X server, which knows
-    // nothing of injected keys, when the pointer moves to CTRL.)
+    // No key-up for Shift: the pad holds both. The system's view of Shift
+    // depends on the Wine: it re-reads the modifiers from the X server, which
+    // knows nothing of injected keys, when the pointer moves to CTRL. Wine 8
+    // drops Shift silently (SHIFT stays down until the polls see it); Wine 10
+    // reports the drop as a key-up of the user's, and SHIFT goes up as it
+    // does when the user lets go of the key. Windows keeps Shift held.
     EXPECT_EQ(keys->events, (std::vector<Ev>{ShiftDown, CtrlDown}));
-    EXPECT_TRUE(pad->ShiftBtn->Down());
     EXPECT_TRUE(KeyDownArrived(kShiftKey));
     EXPECT_TRUE(KeyDownArrived(kCtrlKey));
-    EXPECT_TRUE(CaptionHas(pad->ShiftBtn, RGB(255, 0, 0)));
+    if (!pad->ShiftBtn->Down()) {
+        EXPECT_TRUE(testkit::UnderWine()) << "SHIFT went up while the system held Shift";
+        EXPECT_FALSE(testkit::KeyHeld(VK_SHIFT));
+    }
+    EXPECT_EQ(CaptionHas(pad->ShiftBtn, RGB(255, 0, 0)), pad->ShiftBtn->Down());
     EXPECT_TRUE(CaptionHas(pad->CtrlBtn, RGB(255, 0, 0)));
 
     // With the option, latching one releases the other.
     testkit::ClickAt(Centre(pad->CtrlBtn));
-    testkit::ClickAt(Centre(pad->ShiftBtn));
+    if (pad->ShiftBtn->Down()) testkit::ClickAt(Centre(pad->ShiftBtn));
     pad->OptNoBoth = true;
     keys->events.clear();
     testkit::ClickAt(Centre(pad->CtrlBtn));
