@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what is released and how:
 #  - .github/workflows/ci.yml is valid YAML with a Linux and a Windows job,
-#    and a release job for version tags;
+#    and a release job for version tags; the Linux job runs in debian:12 and
+#    debian:13 containers (a matrix);
 #  - every command the workflow runs is one README.md documents, and the
 #    Windows job runs exactly the commands of README's "Building on Windows",
 #    in their order;
@@ -151,6 +152,20 @@ if isinstance(push, dict) and "push" in push and isinstance(push["push"], dict) 
     errors.append("pushes of version tags do not start the workflow")
 if linux and "scripts/test.sh" not in commands(linux[0]):
     errors.append("the Linux job does not run scripts/test.sh")
+# The Linux job runs on each Debian release README names as a build machine.
+if linux:
+    job = linux[0]
+    container = str(job.get("container", ""))
+    matrix = ((job.get("strategy") or {}).get("matrix") or {})
+    images = set()
+    m = re.fullmatch(r"debian:\$\{\{\s*matrix\.(\w+)\s*\}\}", container)
+    if m:
+        images = {f"debian:{v}" for v in matrix.get(m.group(1)) or []}
+    elif container:
+        images = {container}
+    wanted = {"debian:12", "debian:13"}
+    if images != wanted:
+        errors.append(f"the Linux job runs in {sorted(images)}, expected {sorted(wanted)}")
 
 # The MSYS2 packages: those README's pacman command installs, in each job that
 # sets up MSYS2.

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building and running Vantro Pad on Debian 12 needs, and enables
+# Installs what building and running Vantro Pad on Debian 12 (Wine 8, MinGW-w64
+# GCC 12) or Debian 13 (Wine 10, GCC 14) needs, under the same package names on
+# both (Debian 13 still splits Wine into `wine` and `wine64`), and enables
 # the ja_JP.UTF-8 locale (Wine takes its code page, 932, from it) and the
 # en_US.UTF-8 one (code page 1252, the tests' second system locale).
 # Does no network work when everything is already there. Needs root (or sudo).
