@@ -13,6 +13,7 @@
 #include "controls/TrayRetry.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "tests/support/blackbox.h"
 #include "tests/support/testkit.h"
 
 using namespace vcl;
@@ -342,9 +343,8 @@ TEST_F(Tray, TaskbarCreatedAddsEveryRegisteredIconAgain) {
 }
 
 // The real shell under Wine: the icon appears in Wine's own tray window, a real
-// click on it reaches the component, and a delete takes it away. Wine 8 shows
-// the icons in its X11 driver's stand-alone tray window, Wine 10 in the
-// shell's tray window (of explorer.exe), one child window per icon.
+// click on it reaches the component, and a delete takes it away (Wine 8 and
+// Wine 10 show the icons in different tray windows, see WineTrayIconWindows).
 TEST(RealShell, AddsClicksAndDeletesAnIcon) {
     if (!testkit::UnderWine()) GTEST_SKIP() << "the icon is looked for in Wine's own tray window";
     testkit::App();
@@ -356,14 +356,8 @@ TEST(RealShell, AddsClicksAndDeletesAnIcon) {
     t->SetRegistered(true);
     HWND icon = nullptr;
     auto findIcon = [&] {
-        icon = nullptr;
-        const struct {
-            const char *tray, *icon;
-        } kinds[] = {{"__winex11_standalone_tray", "__winex11_tray_icon"}, {"Shell_TrayWnd", "__wine_tray_icon"}};
-        for (const auto& k : kinds) {
-            HWND tray = FindWindowA(k.tray, nullptr);
-            if (tray && (icon = FindWindowExA(tray, nullptr, k.icon, nullptr)) != nullptr) break;
-        }
+        const std::vector<HWND> icons = testkit::WineTrayIconWindows();
+        icon = icons.empty() ? nullptr : icons.front();
         return icon != nullptr;
     };
     ASSERT_TRUE(testkit::WaitFor(findIcon, "the icon in Wine's tray window"));

@@ -331,12 +331,27 @@ HWND VantroTest::WaitMenu() {
     return menu;
 }
 
-int WineTrayIcons() {
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    if (!tray) return -1;
-    int icons = 0;
-    for (HWND icon = nullptr; (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) != nullptr;) ++icons;
+std::vector<HWND> WineTrayIconWindows(bool* trayFound) {
+    // Wine 8 shows the icons in its X11 driver's stand-alone tray window,
+    // Wine 10 in the shell's tray window (of explorer.exe).
+    const struct {
+        const char *tray, *icon;
+    } kinds[] = {{"__winex11_standalone_tray", "__winex11_tray_icon"}, {"Shell_TrayWnd", "__wine_tray_icon"}};
+    std::vector<HWND> icons;
+    if (trayFound) *trayFound = false;
+    for (const auto& k : kinds) {
+        HWND tray = FindWindowA(k.tray, nullptr);
+        if (!tray) continue;
+        if (trayFound) *trayFound = true;
+        for (HWND icon = nullptr; (icon = FindWindowExA(tray, icon, k.icon, nullptr)) != nullptr;) icons.push_back(icon);
+    }
     return icons;
+}
+
+int WineTrayIcons() {
+    bool tray = false;
+    const std::vector<HWND> icons = WineTrayIconWindows(&tray);
+    return tray ? static_cast<int>(icons.size()) : -1;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -134,8 +134,11 @@ protected:
     HWND pad = nullptr;
 };
 
-// The icons in Wine's stand-in notification area (one child window each), or
-// -1 when there is no such area (not under Wine, or no icon yet).
+// The icon windows in Wine's stand-in notification area (one child window
+// each); `trayFound` tells whether there is such an area (not under Wine, or
+// no icon yet, there is none).
+std::vector<HWND> WineTrayIconWindows(bool* trayFound = nullptr);
+// How many icons that area holds, or -1 when there is none.
 int WineTrayIcons();
 
 // The settings file a first run writes: the three default targets, in code page 932.
