@@ -140,6 +140,7 @@ enum class CaptionAnswer {
 // program's own windows are asked.
 CaptionReport AskCaption(HWND target, bool askButtons, CaptionAnswer& answer);
 constexpr UINT kCaptionAskTimeoutMs = 50;
+constexpr DWORD kSlowTargetPauseMs = 3000;
 
 // Asks `target`'s hit-test (FindCaptionButtonsLeft) on the screen row `row`
 // of its window rectangle `window`, in steps of `step`. All the questions
@@ -147,7 +148,6 @@ constexpr UINT kCaptionAskTimeoutMs = 50;
 // Wine a window's hit-test is answered across processes, where the reported
 // buttons are not. False when the time ran out or a question was not answered.
 bool HitTestCaptionButtons(HWND target, const RECT& window, int row, int step, CaptionReport& report);
-constexpr DWORD kSlowTargetPauseMs = 3000;
 
 // When the pad is placed anew and its target asked. A placing is kept for its
 // window and window rectangle (two maximized windows share a rectangle, not
