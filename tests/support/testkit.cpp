@@ -351,10 +351,23 @@ void MoveMouse(POINT screen) {
 }
 
 namespace {
+// Button releases this thread has taken from its queue, counted by a mouse
+// hook on the thread itself.
+thread_local int tReleasesTaken = 0;
+LRESULT CALLBACK CountReleases(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && (wp == WM_LBUTTONUP || wp == WM_RBUTTONUP || wp == WM_NCLBUTTONUP || wp == WM_NCRBUTTONUP))
+        ++tReleasesTaken;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 // One press and release at `screen`. When the window there belongs to this
-// thread, waits until the thread has taken both from its queue (the button's
-// toggle bit flips on the press, its down bit clears on the release).
+// thread, waits until the thread has taken both from its queue: the button's
+// toggle bit flips on the press and its down bit clears on the release, or
+// the thread's mouse hook saw the release go by (Wine 10 may reset the toggle
+// bit when it re-reads the keyboard after a pointer move).
 void SendClick(POINT screen, DWORD down, DWORD up, int vk) {
+    thread_local const HHOOK counter = SetWindowsHookExA(WH_MOUSE, &CountReleases, nullptr, GetCurrentThreadId());
+    (void)counter;
     MoveMouse(screen);
     HWND under = WindowFromPoint(screen);
     const bool ours = under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId();
@@ -369,6 +382,7 @@ void SendClick(POINT screen, DWORD down, DWORD up, int vk) {
         }
     }
     const SHORT before = GetKeyState(vk);
+    const int releasesBefore = tReleasesTaken;
     // The move once more with the press and the release, in one batch: the
     // thread under the pointer takes them in this order, whatever it handles
     // in between.
@@ -382,7 +396,7 @@ void SendClick(POINT screen, DWORD down, DWORD up, int vk) {
         EXPECT_TRUE(WaitFor(
             [&] {
                 const SHORT now = GetKeyState(vk);
-                return (now & 1) != (before & 1) && !(now & 0x8000);
+                return ((now & 1) != (before & 1) && !(now & 0x8000)) || tReleasesTaken > releasesBefore;
             },
             "the click at " + std::to_string(screen.x) + "," + std::to_string(screen.y) + " handled by \"" +
                 Title(under) + "\""));
