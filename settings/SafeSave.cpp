@@ -69,7 +69,7 @@ bool PutInPlace(const std::wstring& path, const std::wstring& copy, bool existed
 // file's place: it holds the settings the program started with.
 bool StartCopy(const std::wstring& path, const std::wstring& copy, const WholeCopyTest& whole, bool& existed) {
     if (!Allowed(FileStep::Copy, path)) return false;
-    if (!Exists(path) && whole && Exists(copy) && whole(copy) && !MoveInPlace(path, copy)) return false;
+    if (!WholeCopyLeft(path, whole).empty() && !MoveInPlace(path, copy)) return false;
     // A stale copy goes first: CopyFileW refuses to overwrite a hidden or
     // read-only one.
     Remove(copy);
@@ -107,7 +107,7 @@ bool SaveThroughCopy(const std::wstring& path, const std::function<bool(const st
     // The copy goes after a failure, unless it may be all that is left of the
     // settings: never while the file itself is missing and the copy is whole.
     const auto dropCopy = [&] {
-        if (Exists(path) || !whole || !Exists(copy) || !whole(copy)) Remove(copy);
+        if (WholeCopyLeft(path, whole).empty()) Remove(copy);
     };
     bool existed = false;
     if (!StartCopy(path, copy, whole, existed)) {
